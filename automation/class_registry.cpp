@@ -1,0 +1,49 @@
+#include "automation/class_registry.h"
+
+#include <cctype>
+
+#include "automation/file_system_object.h"
+#include "platform/failure.h"
+
+namespace schreiber::automation {
+namespace {
+
+std::string folded(const std::string& name) {
+  std::string out = name;
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+[[noreturn]] void cannot_create(const std::string& class_name) {
+  throw platform::Failure(platform::kCannotCreateObject,
+                          "ActiveX component can't create object: " + class_name);
+}
+
+}  // namespace
+
+void ClassRegistry::serve(const std::string& class_name, Factory create, Factory attach) {
+  backends_[folded(class_name)] = Backend{std::move(create), std::move(attach)};
+}
+
+const ClassRegistry::Backend* ClassRegistry::find(const std::string& class_name) const {
+  const auto found = backends_.find(folded(class_name));
+  return found == backends_.end() ? nullptr : &found->second;
+}
+
+std::shared_ptr<Object> ClassRegistry::CreateObject(const std::string& class_name) {
+  const Backend* backend = find(class_name);
+  if (backend == nullptr || !backend->create) cannot_create(class_name);
+  return backend->create();
+}
+
+std::shared_ptr<Object> ClassRegistry::GetObject(const std::string& class_name) {
+  const Backend* backend = find(class_name);
+  if (backend == nullptr || !backend->attach) cannot_create(class_name);
+  return backend->attach();
+}
+
+void ClassRegistry::Name(const std::filesystem::path& from, const std::filesystem::path& to) {
+  rename_without_replacing(from, to);
+}
+
+}  // namespace schreiber::automation

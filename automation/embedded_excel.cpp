@@ -1,0 +1,123 @@
+#include "automation/embedded_excel.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "platform/codepage.h"
+#include "platform/failure.h"
+#include "xls/error.h"
+#include "xls/workbook.h"
+
+namespace schreiber::automation {
+namespace {
+
+// The engine refuses with its own error; here it becomes the failure the application
+// would report.
+template <typename Action>
+auto engine_call(Action&& action) {
+  try {
+    return action();
+  } catch (const xls::Error& error) {
+    throw platform::Failure(error.number(), error.description());
+  }
+}
+
+bool same_name(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+class EmbeddedWorkbook : public Workbook, public std::enable_shared_from_this<EmbeddedWorkbook> {
+ public:
+  EmbeddedWorkbook(std::weak_ptr<EmbeddedApplication> application, std::filesystem::path path,
+                   xls::Workbook book)
+      : application_(std::move(application)), path_(std::move(path)), book_(std::move(book)) {}
+
+  std::shared_ptr<Worksheet> Worksheets(const std::string& name) override;
+  void Close(bool save_changes) override {
+    if (save_changes) engine_call([&] { book_.save(); });
+    if (auto application = application_.lock()) {
+      auto& open = application->open_workbooks();
+      open.erase(std::remove(open.begin(), open.end(), shared_from_this()), open.end());
+    }
+  }
+
+  const std::filesystem::path& path() const { return path_; }
+  xls::Workbook& book() { return book_; }
+
+ private:
+  std::weak_ptr<EmbeddedApplication> application_;
+  std::filesystem::path path_;
+  xls::Workbook book_;
+};
+
+namespace {
+
+class EmbeddedWorksheet : public Worksheet {
+ public:
+  EmbeddedWorksheet(std::shared_ptr<EmbeddedWorkbook> workbook, std::size_t index)
+      : workbook_(std::move(workbook)), index_(index) {}
+
+  void Activate() override {}  // nothing is shown; the sheet exists, which is what counts
+
+  void SetCells(std::int32_t row, std::int32_t column, const std::string& text) override {
+    if (row < 1 || column < 1) {
+      throw platform::Failure(platform::kApplicationDefined,
+                              "Application-defined or object-defined error");
+    }
+    engine_call([&] {
+      workbook_->book().set_text(index_, static_cast<std::uint32_t>(row),
+                                 static_cast<std::uint32_t>(column),
+                                 platform::codepage_to_utf16(text));
+    });
+  }
+
+ private:
+  std::shared_ptr<EmbeddedWorkbook> workbook_;
+  std::size_t index_;
+};
+
+class EmbeddedWorkbooks : public Workbooks {
+ public:
+  explicit EmbeddedWorkbooks(std::shared_ptr<EmbeddedApplication> application)
+      : application_(std::move(application)) {}
+
+  void Open(const std::filesystem::path& full_path) override {
+    auto book = engine_call([&] { return xls::Workbook::open(full_path); });
+    application_->open_workbooks().push_back(
+        std::make_shared<EmbeddedWorkbook>(application_, full_path, std::move(book)));
+  }
+
+  std::shared_ptr<Workbook> Item(const std::string& name) override {
+    const std::string wanted = platform::codepage_to_file_name(name);
+    for (const auto& workbook : application_->open_workbooks()) {
+      if (same_name(workbook->path().filename().string(), wanted)) return workbook;
+    }
+    throw platform::Failure(platform::kSubscriptOutOfRange, "Subscript out of range");
+  }
+
+ private:
+  std::shared_ptr<EmbeddedApplication> application_;
+};
+
+}  // namespace
+
+std::shared_ptr<Worksheet> EmbeddedWorkbook::Worksheets(const std::string& name) {
+  const auto index = book_.find_sheet(platform::codepage_to_utf16(name));
+  if (!index) throw platform::Failure(platform::kSubscriptOutOfRange, "Subscript out of range");
+  return std::make_shared<EmbeddedWorksheet>(shared_from_this(), *index);
+}
+
+std::shared_ptr<automation::Workbooks> EmbeddedApplication::Workbooks() {
+  return std::make_shared<EmbeddedWorkbooks>(shared_from_this());
+}
+
+void EmbeddedApplication::Quit() { open_.clear(); }
+
+}  // namespace schreiber::automation

@@ -1,0 +1,68 @@
+#include "automation/file_system_object.h"
+
+#include <cerrno>
+#include <string>
+
+#include "platform/failure.h"
+
+namespace schreiber::automation {
+namespace {
+
+class LocalFile : public File {
+ public:
+  explicit LocalFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+  void Copy(const std::filesystem::path& destination_folder) override {
+    std::error_code error;
+    if (!std::filesystem::is_directory(destination_folder, error)) {
+      throw platform::Failure(platform::kPathNotFound,
+                              "Path not found: " + destination_folder.string());
+    }
+    const auto target = destination_folder / path_.filename();
+    std::filesystem::copy_file(path_, target, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (error) fail_file_operation(error, target);
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+void fail_file_operation(const std::error_code& error, const std::filesystem::path& path) {
+  const std::string where = ": " + path.string();
+  switch (error.value()) {
+    case ENOENT:
+      throw platform::Failure(platform::kFileNotFound, "File not found" + where);
+    case ENOTDIR:
+      throw platform::Failure(platform::kPathNotFound, "Path not found" + where);
+    case EEXIST:
+      throw platform::Failure(platform::kFileAlreadyExists, "File already exists" + where);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+      throw platform::Failure(platform::kPermissionDenied, "Permission denied" + where);
+    default:
+      throw platform::Failure(75, "Path/File access error (" + error.message() + ")" + where);
+  }
+}
+
+std::shared_ptr<File> LocalFileSystemObject::GetFile(const std::filesystem::path& full_path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(full_path, error);
+  if (!std::filesystem::exists(status)) {
+    const bool folder_missing = !std::filesystem::is_directory(full_path.parent_path(), error);
+    throw platform::Failure(folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
+                            (folder_missing ? "Path not found: " : "File not found: ") +
+                                full_path.string());
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    throw platform::Failure(platform::kFileNotFound, "File not found: " + full_path.string());
+  }
+  return std::make_shared<LocalFile>(full_path);
+}
+
+}  // namespace schreiber::automation

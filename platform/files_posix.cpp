@@ -1,0 +1,131 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "platform/failure.h"
+#include "platform/files.h"
+
+namespace schreiber::platform {
+namespace {
+
+// The number an automation layer would give an errno from a file call.
+int failure_number_of(int error) {
+  switch (error) {
+    case ENOENT:
+      return kFileNotFound;
+    case ENOTDIR:
+      return kPathNotFound;
+    case EEXIST:
+      return kFileAlreadyExists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+      return kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+      return 61;  // Disk full
+    default:
+      return 75;  // Path/File access error
+  }
+}
+
+[[noreturn]] void fail(int error, const std::filesystem::path& path) {
+  throw Failure(failure_number_of(error), std::string(std::strerror(error)) + ": " + path.string());
+}
+
+class PosixRecordFile : public RecordFile {
+ public:
+  PosixRecordFile(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixRecordFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  void write(std::int32_t record, std::uint8_t byte) override {
+    if (fd_ < 0 || record < 1) throw Failure(52, "Bad file name or number");
+    const off_t offset = static_cast<off_t>(record) - 1;
+    for (;;) {
+      const ssize_t n = ::pwrite(fd_, &byte, 1, offset);
+      if (n == 1) return;
+      if (n < 0 && errno == EINTR) continue;
+      fail(n < 0 ? errno : ENOSPC, path_);
+    }
+  }
+
+  void close() override {
+    if (fd_ < 0) return;
+    const int fd = fd_;
+    fd_ = -1;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int sync_error = errno;
+    if (::close(fd) != 0 && synced) fail(errno, path_);
+    if (!synced) fail(sync_error, path_);
+  }
+
+ private:
+  int fd_;
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+bool DiskFiles::remove(const std::filesystem::path& path) { return ::unlink(path.c_str()) == 0; }
+
+std::unique_ptr<RecordFile> DiskFiles::create_record_file(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail(errno, path);
+  return std::make_unique<PosixRecordFile>(fd, path);
+}
+
+std::optional<std::string> DiskFiles::read_first_line(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string line;
+  if (!std::getline(in, line)) return std::nullopt;  // empty file: nothing to read
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+void DiskFiles::write_text(const std::filesystem::path& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail(errno, path);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      fail(error, path);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0) fail(errno, path);
+}
+
+std::string DiskFiles::read_or_create(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) fail(errno, path);
+  std::string content;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      fail(error, path);
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return content;
+}
+
+}  // namespace schreiber::platform

@@ -1,0 +1,15 @@
+#include <filesystem>
+#include <system_error>
+
+#include "platform/program_folder.h"
+
+namespace schreiber::platform {
+
+std::filesystem::path executable_folder() {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return std::filesystem::current_path();
+  return exe.parent_path();
+}
+
+}  // namespace schreiber::platform

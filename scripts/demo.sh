@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The main job: build, lay out a program folder in demo/, let the built-in instrument
+# simulator play the sample recording on demo/ports/COM1, capture it and convert it,
+# then list the workbooks made and show the first one.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/install-deps.sh"
+dir=$("$top/scripts/build.sh" | tail -n 1)
+demo="$top/demo"
+cmake --install "$dir" --prefix "$demo" >/dev/null
+cli="$demo/schreiber-cli"
+
+"$cli" simulate --link "$demo/ports/COM1" "$top/samples/recording.bin" --start-when-configured &
+sim=$!
+trap 'kill $sim 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [[ -e "$demo/ports/COM1" ]] && break; sleep 0.1; done
+
+status=0
+"$cli" capture --folder "$demo" --port 1 || status=$?
+wait $sim 2>/dev/null || true
+echo
+echo "capture file: $demo/Schreiber.txt ($(stat -c %s "$demo/Schreiber.txt") bytes)"
+shopt -s nullglob
+books=("$demo"/Data/*.xls)
+echo "workbooks in $demo/Data: ${#books[@]}"
+for b in "${books[@]}"; do echo "  $(basename "$b")"; done
+if ((${#books[@]})); then
+  echo
+  echo "== $(basename "${books[0]}"), sheet Data"
+  "$cli" dump "${books[0]}" --sheet Data
+fi
+exit "$status"

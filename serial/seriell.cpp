@@ -1,0 +1,68 @@
+#include "serial/seriell.h"
+
+namespace schreiber::serial {
+
+namespace {
+
+// Every configuration call reports success with exactly 1; anything else is a failure.
+constexpr std::int32_t kSucceeded = 1;
+
+}  // namespace
+
+std::int16_t Seriell::OpenComPort(std::int16_t port, const std::string& settings,
+                                  std::int32_t in_queue, std::int32_t out_queue,
+                                  std::int32_t read_timeout_ms, std::int32_t write_timeout_ms) {
+  const std::string name = "COM" + std::to_string(port) + ":";
+  hComPort = comm_.CreateFile(name);
+  if (hComPort <= 0) return -1;
+
+  comm::Dcb dcb{};
+  comm::CommTimeouts timeouts{};
+  timeouts.ReadIntervalTimeout = 0;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
+  timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(read_timeout_ms);
+  timeouts.WriteTotalTimeoutMultiplier = 0;
+  timeouts.WriteTotalTimeoutConstant = static_cast<std::uint32_t>(write_timeout_ms);
+
+  // The steps in their fixed order; the first that fails names the result.
+  std::int16_t code = 1;
+  if (comm_.ClearCommError(hComPort) != kSucceeded) {
+    code = -2;
+  } else if (comm_.PurgeComm(hComPort, comm::kPurgeTxClear | comm::kPurgeRxClear) != kSucceeded) {
+    code = -3;
+  } else if (comm_.GetCommState(hComPort, dcb) != kSucceeded) {
+    code = -4;
+  } else if (comm_.BuildCommDCB(settings, dcb) != kSucceeded) {
+    code = -5;
+  } else if (comm_.SetCommState(hComPort, dcb) != kSucceeded) {
+    code = -6;
+  } else if (comm_.SetupComm(hComPort, in_queue, out_queue) != kSucceeded) {
+    code = -7;
+  } else if (comm_.SetCommTimeouts(hComPort, timeouts) != kSucceeded) {
+    code = -8;
+  }
+  if (code != 1) CloseComPort();
+  return code;
+}
+
+std::uint8_t Seriell::ReadComByte(std::int16_t& no_byte_flag) {
+  if (hComPort <= 0) {
+    no_byte_flag = -1;
+    return 0;
+  }
+  std::uint8_t byte = 0;
+  std::uint32_t bytes_read = 0;
+  if (comm_.ReadFile(hComPort, &byte, 1, bytes_read) == 0 || bytes_read == 0) {
+    no_byte_flag = -1;
+    return 0;
+  }
+  return byte;
+}
+
+void Seriell::CloseComPort() {
+  if (hComPort <= 0) return;
+  comm_.CloseHandle(hComPort);
+  hComPort = comm::kInvalidHandle;
+}
+
+}  // namespace schreiber::serial

@@ -1,0 +1,112 @@
+# Writes the workbook templates that come from LibreOffice into the folder given (charts,
+# merged cells, formulas across sheets, runs of numbers stored as MULRK, a formula with a
+# text result), all in one headless LibreOffice session with a private profile.
+# Run with Debian's /usr/bin/python3 (python3-uno).
+import os
+import subprocess
+import sys
+import time
+
+import uno
+from com.sun.star.awt import Rectangle
+from com.sun.star.beans import PropertyValue
+from com.sun.star.table import CellRangeAddress
+
+folder, profile = sys.argv[1], sys.argv[2]
+
+
+def prop(name, value):
+    p = PropertyValue()
+    p.Name = name
+    p.Value = value
+    return p
+
+
+def connect():
+    pipe = 'xls_templates_%d' % os.getpid()
+    office = subprocess.Popen(
+        ['soffice', '-env:UserInstallation=' + uno.systemPathToFileUrl(profile), '--headless',
+         '--invisible', '--norestore', '--nologo', '--accept=pipe,name=%s;urp;' % pipe],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    local = uno.getComponentContext()
+    resolver = local.ServiceManager.createInstanceWithContext(
+        'com.sun.star.bridge.UnoUrlResolver', local)
+    for _ in range(600):
+        try:
+            context = resolver.resolve('uno:pipe,name=%s;urp;StarOffice.ComponentContext' % pipe)
+            desktop = context.ServiceManager.createInstanceWithContext(
+                'com.sun.star.frame.Desktop', context)
+            return office, desktop
+        except Exception:
+            time.sleep(0.1)
+    office.kill()
+    raise SystemExit('LibreOffice did not answer')
+
+
+def new_book(desktop, names):
+    book = desktop.loadComponentFromURL('private:factory/scalc', '_blank', 0, (prop('Hidden', True),))
+    sheets = book.Sheets
+    sheets.getByIndex(0).Name = names[0]
+    for index, name in enumerate(names[1:], start=1):
+        sheets.insertNewByName(name, index)
+    return book
+
+
+def save(book, name):
+    book.storeToURL(uno.systemPathToFileUrl(os.path.join(folder, name)),
+                    (prop('FilterName', 'MS Excel 97'),))
+    book.close(True)
+
+
+def chart_book(desktop):
+    book = new_book(desktop, ['Data', 'Diagramm'])
+    data = book.Sheets.getByName('Data')
+    data.getCellRangeByName('A1').String = 'Monat'
+    data.getCellRangeByName('B1').String = 'Menge'
+    for row in range(2, 8):
+        data.getCellRangeByName('A%d' % row).String = 'M%d' % row
+        data.getCellRangeByName('B%d' % row).Value = row * 1.5
+    data.getCellRangeByName('D1:E2').merge(True)
+    data.getCellRangeByName('D1').String = 'zusammengefasst'
+    charts = book.Sheets.getByName('Diagramm').Charts
+    area = CellRangeAddress()
+    area.Sheet, area.StartColumn, area.StartRow, area.EndColumn, area.EndRow = 0, 0, 0, 1, 6
+    frame = Rectangle()
+    frame.X, frame.Y, frame.Width, frame.Height = 500, 500, 12000, 8000
+    charts.addNewByName('Verlauf', frame, (area,), True, True)
+    book.Sheets.getByName('Diagramm').getCellRangeByName('A20').String = 'unter dem Diagramm'
+    save(book, 'lo_chart.xls')
+
+
+def formula_book(desktop):
+    book = new_book(desktop, ['Data', 'Rechnung'])
+    data = book.Sheets.getByName('Data')
+    data.getCellRangeByName('A1').String = 'abc'
+    data.getCellRangeByName('B1').String = '5'
+    data.getCellRangeByName('C1').String = '7'
+    for column, value in zip('ABCDEF', (1, 2, 3, 4.5, 100, 7)):
+        data.getCellRangeByName('%s3' % column).Value = value  # one run of numbers
+    data.getCellRangeByName('A4').Formula = '=A1&"-x"'        # a formula with a text result
+    data.getCellRangeByName('B4').Formula = '=SUM(A3:F3)'
+    data.getCellRangeByName('A6:C7').merge(True)
+    calc = book.Sheets.getByName('Rechnung')
+    calc.getCellRangeByName('A1').Formula = '=LEN($Data.A1)'
+    calc.getCellRangeByName('A2').Formula = '=VALUE($Data.B1)+VALUE($Data.C1)'
+    calc.getCellRangeByName('A3').Formula = '=$Data.A1&$Data.B1'
+    calc.getCellRangeByName('A4').Formula = '=SUM($Data.A3:F3)'
+    save(book, 'lo_formulas.xls')
+
+
+office, desktop = connect()
+try:
+    chart_book(desktop)
+    formula_book(desktop)
+finally:
+    try:
+        desktop.terminate()
+    except Exception:
+        pass
+    try:
+        office.wait(timeout=60)
+    except subprocess.TimeoutExpired:
+        office.kill()

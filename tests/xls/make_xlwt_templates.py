@@ -1,0 +1,96 @@
+# Writes the workbook templates that come from python3-xlwt into the folder given, one
+# file per case. Run with Debian's /usr/bin/python3.
+import sys
+import xlwt
+
+folder = sys.argv[1]
+
+
+def plain():
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    sheet.write(0, 0, 'Name')
+    sheet.write(0, 1, 'Wert')
+    sheet.write(1, 0, 'Pumpe')
+    sheet.write(1, 1, 12)
+    sheet.write(4, 3, 'unten rechts')
+    book.save(folder + '/plain.xls')
+
+
+def multi_sheet():
+    book = xlwt.Workbook(encoding='utf-8')
+    first = book.add_sheet('Deckblatt')
+    first.write(0, 0, 'Titel')
+    first.write(2, 2, 3.25)
+    data = book.add_sheet('Data')
+    data.write(0, 0, 'alt')
+    data.write(1, 1, 'Zeile 2')
+    last = book.add_sheet('Итоги')  # a sheet name outside Latin-1
+    last.write(0, 0, 'Σ')
+    last.write(5, 1, -7)
+    book.save(folder + '/multi.xls')
+
+
+def kinds():
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    bold = xlwt.easyxf('font: bold on; align: horiz center')
+    money = xlwt.easyxf(num_format_str='#,##0.00')
+    dated = xlwt.easyxf(num_format_str='YYYY-MM-DD')
+    sheet.write(0, 0, 'fett', bold)
+    sheet.write(0, 1, 1234.5, money)
+    sheet.write(0, 2, 42)                 # an RK number
+    sheet.write(0, 3, 0.1)                # a NUMBER record
+    sheet.write(0, 4, True)               # BOOLERR
+    sheet.row(0).set_cell_error(5, '#DIV/0!')
+    sheet.write(1, 0, xlwt.Formula('C1*2'))
+    sheet.write(1, 1, 45000, dated)
+    sheet.write(1, 2, None, bold)         # a formatted blank
+    for column in range(3, 7):
+        sheet.write(1, column, None, money)  # a MULBLANK run
+    other = book.add_sheet('Formeln')
+    other.write(0, 0, xlwt.Formula('Data!C1+1'))
+    book.save(folder + '/kinds.xls')
+
+
+def wide():
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    for column in range(256):
+        sheet.write(0, column, 'c%d' % column)
+        sheet.write(1, column, column)
+    book.save(folder + '/wide.xls')
+
+
+def long_strings():
+    book = xlwt.Workbook(encoding='utf-8')
+    sheet = book.add_sheet('Data')
+    sheet.write(0, 0, 'x' * 20000)                    # crosses two CONTINUE boundaries
+    sheet.write(1, 0, 'Ж' * 9000)                     # two bytes a character
+    for row in range(2, 1500):
+        sheet.write(row, 0, 'eintrag %05d' % row)
+    book.save(folder + '/long.xls')
+
+
+def blocks():
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    for row in range(0, 200, 3):
+        sheet.write(row, 0, 'r%d' % row)
+        sheet.write(row, 1, row)
+    book.save(folder + '/blocks.xls')
+
+
+def recalc():
+    book = xlwt.Workbook()
+    data = book.add_sheet('Data')
+    data.write(0, 0, '1')
+    data.write(0, 1, '2')
+    total = book.add_sheet('Summe')
+    total.write(0, 0, xlwt.Formula('VALUE(Data!A1)+VALUE(Data!B1)'))
+    total.write(0, 1, xlwt.Formula('Data!A1&Data!B1'))
+    book.save(folder + '/recalc.xls')
+
+
+for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc):
+    case()

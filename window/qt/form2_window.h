@@ -1,0 +1,102 @@
+#pragma once
+// Form2 on the Linux desktop: a fixed-size Qt window with the start button, the port list,
+// the two status labels and the two status pictures, offering the operations the logic
+// performs on them. The event handlers are plugged in from outside (on_*), and every one
+// runs through run_handler, which turns the end of the program into the end of the event
+// loop.
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "window/view.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace schreiber::window::qt {
+
+// A control's place in twips, from the top-left corner of the client area.
+struct TwipsRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+inline constexpr int kTwipsPerPixelAt96Dpi = 15;
+inline constexpr int kClientWidthTwips = 2340;
+inline constexpr int kClientHeightTwips = 2985;
+inline constexpr TwipsRect kCommand1Place{1740, 30, 495, 495};
+inline constexpr TwipsRect kCombo1Place{60, 130, 1575, 315};
+inline constexpr TwipsRect kLabel4Place{60, 840, 3075, 195};
+inline constexpr TwipsRect kLabel3Place{60, 540, 2415, 255};
+inline constexpr TwipsRect kImagePlace{300, 1140, 1770, 1710};  // Image1 and Image2
+inline constexpr double kLabel3Points = 9.75;
+inline constexpr double kLabel4Points = 8.25;
+
+class Form2Window : public QWidget, public View {
+ public:
+  // `dots_per_inch` 0 takes the screen's logical resolution; 96 gives one pixel per 15
+  // twips.
+  explicit Form2Window(double dots_per_inch = 0);
+  ~Form2Window() override;
+
+  // The event handlers. Each runs to its end before the window handles the next event.
+  std::function<void()> on_form_load;
+  std::function<void()> on_combo1_click;
+  std::function<void()> on_command1_click;
+  std::function<void()> on_form_unload;
+
+  // Runs Form_Load; call once, before show().
+  void load() { run_handler(on_form_load); }
+
+  // How the program ended (the event loop is told to quit with it), or nothing while it
+  // runs.
+  std::optional<int> ended_status() const { return ended_status_; }
+
+  // Pixels for a length in twips at this window's resolution.
+  int pixels(int twips) const;
+
+  void Form2_Refresh() override;
+  void Command1_SetVisible(bool visible) override;
+  void Combo1_SetEnabled(bool enabled) override;
+  std::int16_t Combo1_ListIndex() override;
+  std::string Combo1_List(std::int16_t index) override;
+  void Combo1_SetText(const std::string& text) override;
+  void Label3_SetCaption(const std::string& caption) override;
+  void Label3_SetVisible(bool visible) override;
+  std::string Label4_Caption() override;
+  void Label4_SetCaption(const std::string& caption) override;
+  void Label4_SetVisible(bool visible) override;
+  void Label4_Refresh() override;
+  void Image1_SetVisible(bool visible) override;
+  void Image2_SetVisible(bool visible) override;
+  void MsgBox(const std::string& prompt, int style, const std::string& title) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  class InputDrain;
+
+  QRect place(const TwipsRect& twips) const;
+  void run_handler(const std::function<void()>& handler);
+  void end_program(int status);
+
+  double scale_;
+  QPushButton* command1_;
+  QComboBox* combo1_;
+  QLabel* label4_;
+  QLabel* label3_;
+  QLabel* image2_;
+  QLabel* image1_;
+  std::string label4_caption_;  // code-page bytes, as the logic set them
+  bool in_handler_ = false;
+  std::optional<int> ended_status_;
+};
+
+}  // namespace schreiber::window::qt

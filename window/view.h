@@ -1,0 +1,40 @@
+#pragma once
+// The window Form2 as the logic sees it: the operations on its controls, under the names
+// of the controls and their properties. Views: headless (records every operation), Qt
+// (Linux), Win32 (Windows). The logic in window/ never includes a toolkit header.
+
+#include <cstdint>
+#include <string>
+
+#include "convert/display.h"
+
+namespace schreiber::window {
+
+class View : public convert::Display {
+ public:
+  // Repaints the whole window at once, inside the call.
+  virtual void Form2_Refresh() = 0;
+
+  virtual void Command1_SetVisible(bool visible) = 0;
+
+  virtual void Combo1_SetEnabled(bool enabled) = 0;
+  // Index of the selected entry, -1 when none.
+  virtual std::int16_t Combo1_ListIndex() = 0;
+  // Text of the entry with this index; empty for an index outside the list.
+  virtual std::string Combo1_List(std::int16_t index) = 0;
+  // Selects the entry whose text equals `text` (no change when none does). A view may
+  // deliver the selection event (Form2::Combo1_Click) from inside this call.
+  virtual void Combo1_SetText(const std::string& text) = 0;
+
+  virtual void Label3_SetCaption(const std::string& caption) = 0;
+  virtual void Label3_SetVisible(bool visible) = 0;
+
+  virtual void Image1_SetVisible(bool visible) = 0;
+  virtual void Image2_SetVisible(bool visible) = 0;
+};
+
+// The entries of Combo1, in order.
+inline constexpr const char* kComboEntries[] = {"COM 1", "COM 2", "COM 3", "COM 4", "COM 5",
+                                                "COM 6", "COM 7", "COM 8", "COM 9"};
+
+}  // namespace schreiber::window

@@ -1,0 +1,73 @@
+#pragma once
+// The editable form of one worksheet: its records before the cell table, the cell table
+// itself as rows of cells, and its records after it. Written back, the cell table is
+// re-emitted in order (ROW records, cells by row and column, a DBCELL after every block of
+// 32 rows) and the sheet's INDEX and DIMENSIONS records are updated; every record outside
+// the cell table keeps its bytes.
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xls/record_stream.h"
+
+namespace xls {
+
+class CellTable {
+ public:
+  // fallback_xf: the cell format of a new cell that neither its row nor its column
+  // formats. Throws Error when the sheet's cell records are inconsistent.
+  CellTable(const Substream& sheet, std::uint16_t fallback_xf);
+
+  // Puts a LABELSST cell for shared string `string_index` at (row, column), both from 0,
+  // replacing what was there and keeping that cell's format.
+  void set_string(std::uint16_t row, std::uint16_t column, std::uint32_t string_index);
+
+  // The cell records in order, each followed by the records that belong to it.
+  std::vector<Record> cell_records() const;
+  std::size_t string_references() const;
+
+  // Appends the whole sheet substream; out.size() is its position in the workbook stream.
+  void write(std::string& out) const;
+
+ private:
+  struct CellEntry {
+    std::uint16_t first = 0;  // columns covered, from 0
+    std::uint16_t last = 0;
+    Record record;
+    std::vector<Record> trailing;  // STRING, SHRFMLA, ARRAY, CONTINUE, ... that follow it
+  };
+  struct RowEntry {
+    std::string_view row_record;  // empty when the template has no ROW record for it
+    bool touched = false;
+    std::vector<CellEntry> cells;  // by column
+  };
+
+  void read_table(const std::vector<Record>& records);
+  void add_cell(const Record& record, CellEntry*& last);
+  std::uint16_t format_at(const RowEntry& row, std::uint16_t row_number, std::uint16_t column) const;
+  void carry_to_next_formula(std::uint16_t row, std::uint16_t column, std::vector<Record> records);
+  std::string_view own(std::string bytes);
+  std::string row_body(std::uint16_t row_number, const RowEntry& row) const;
+  std::array<std::uint32_t, 4> dimensions() const;
+
+  std::vector<Record> before_;   // BOF up to the cell table
+  std::vector<std::uint8_t> before_depth_;
+  std::vector<Record> leading_;  // odd records inside the table ahead of any cell
+  std::map<std::uint16_t, RowEntry> rows_;
+  std::vector<Record> after_;    // the rest, EOF included
+  std::size_t dimensions_ = 0;   // index in before_
+  std::uint32_t dims_[4] = {0, 0, 0, 0};  // first row, last row + 1, first column, last column + 1
+  struct ColumnFormat {
+    std::uint16_t first, last, xf;
+  };
+  std::vector<ColumnFormat> column_formats_;
+  std::uint16_t fallback_xf_;
+  std::deque<std::string> owned_;
+};
+
+}  // namespace xls

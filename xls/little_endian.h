@@ -1,0 +1,71 @@
+#pragma once
+// Little-endian integers in byte buffers: every number in a compound file and in a BIFF
+// record is stored this way. Readers take a checked span; writers append or patch.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace xls {
+
+inline std::uint16_t get_u16(const char* p) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+}
+
+inline std::uint32_t get_u32(const char* p) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+         (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+inline std::uint64_t get_u64(const char* p) {
+  return get_u32(p) | (static_cast<std::uint64_t>(get_u32(p + 4)) << 32);
+}
+
+inline double get_f64(const char* p) {
+  const std::uint64_t bits = get_u64(p);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+inline void set_u16(char* p, std::uint16_t v) {
+  p[0] = static_cast<char>(v & 0xFF);
+  p[1] = static_cast<char>(v >> 8);
+}
+
+inline void set_u32(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+inline void set_u64(char* p, std::uint64_t v) {
+  set_u32(p, static_cast<std::uint32_t>(v));
+  set_u32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+inline void put_u8(std::string& out, std::uint8_t v) { out.push_back(static_cast<char>(v)); }
+
+inline void put_u16(std::string& out, std::uint16_t v) {
+  char b[2];
+  set_u16(b, v);
+  out.append(b, 2);
+}
+
+inline void put_u32(std::string& out, std::uint32_t v) {
+  char b[4];
+  set_u32(b, v);
+  out.append(b, 4);
+}
+
+inline void put_f64(std::string& out, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  char b[8];
+  set_u64(b, bits);
+  out.append(b, 8);
+}
+
+}  // namespace xls

@@ -1,0 +1,214 @@
+#include "xls/workbook.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "xls/biff_string.h"
+#include "xls/cell_reader.h"
+#include "xls/little_endian.h"
+#include "xls/record_ids.h"
+#include "xls/text.h"
+#include "xls/workbook_state.h"
+
+namespace xls {
+
+namespace {
+
+SheetEntry read_sheet_entry(const Record& record, std::size_t index) {
+  SheetEntry sheet;
+  sheet.record = index;
+  std::size_t pos = 6;
+  if (record.data.size() < 8 || !read_unicode_string(record.data, pos, true, sheet.name)) {
+    throw Error("a sheet entry (BOUNDSHEET record) of it is malformed");
+  }
+  sheet.type = static_cast<std::uint8_t>(record.data[5]);
+  return sheet;
+}
+
+void read_globals(Workbook::State& state) {
+  const auto& globals = state.records.globals.records;
+  std::unordered_map<std::uint32_t, std::size_t> starts;
+  for (std::size_t k = 0; k < state.records.sheets.size(); ++k) starts[state.records.sheets[k].offset] = k;
+  std::optional<std::uint16_t> first_cell_format;
+  std::uint16_t formats = 0;
+  for (std::size_t i = 0; i < globals.size(); ++i) {
+    const Record& record = globals[i];
+    if (record.id == rec::kXf) {
+      // Style formats (flag 4) may not be given to cells; the first cell format is the
+      // default one (number 15 in every workbook Excel writes).
+      if (!first_cell_format && record.data.size() >= 6 && !(get_u16(record.data.data() + 4) & 0x0004)) {
+        first_cell_format = formats;
+      }
+      ++formats;
+    } else if (record.id == rec::kBoundSheet) {
+      SheetEntry sheet = read_sheet_entry(record, i);
+      const auto found = starts.find(get_u32(record.data.data()));
+      if (found != starts.end()) {
+        sheet.substream = found->second;
+      } else if (sheet.type != 6) {  // Visual Basic modules have no substream of their own
+        throw Error("its sheet '" + utf16_to_utf8(sheet.name) + "' points to offset " +
+                    std::to_string(get_u32(record.data.data())) + ", where no sheet begins");
+      }
+      state.sheets.push_back(std::move(sheet));
+    } else if (record.id == rec::kSst && !state.strings.present()) {
+      std::vector<std::string_view> parts{record.data};
+      for (std::size_t k = i + 1; k < globals.size() && globals[k].id == rec::kContinue; ++k) {
+        parts.push_back(globals[k].data);
+      }
+      state.strings.load(std::move(parts));
+    }
+  }
+  state.fallback_xf = first_cell_format.value_or(0);
+}
+
+std::optional<std::size_t> find_workbook_stream(const CompoundFile& container) {
+  if (auto found = container.find_root_stream(u"Workbook")) return found;
+  return container.find_root_stream(u"Book");
+}
+
+std::string utf8(std::u16string_view text) { return utf16_to_utf8(text); }
+
+}  // namespace
+
+Workbook::Workbook(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Workbook::Workbook(Workbook&&) noexcept = default;
+Workbook& Workbook::operator=(Workbook&&) noexcept = default;
+Workbook::~Workbook() = default;
+
+Workbook Workbook::load(std::string bytes, std::string name, const FileSystem& files) {
+  auto state = std::make_unique<State>();
+  state->name = std::move(name);
+  state->files = &files;
+  try {
+    state->container = CompoundFile::parse(bytes);
+    const auto entry = find_workbook_stream(state->container);
+    if (!entry) throw Error("it holds no Workbook stream (not an Excel workbook?)");
+    state->stream_entry = *entry;
+    state->stream = state->container.take_stream(*entry);
+    state->records = parse_record_stream(state->stream);
+    read_globals(*state);
+  } catch (const Error& error) {
+    throw Error("cannot open '" + state->name + "': " + error.what());
+  }
+  return Workbook(std::move(state));
+}
+
+Workbook Workbook::open(const std::filesystem::path& path, const FileSystem& files) {
+  Workbook workbook = load(files.read_file(path), path.string(), files);
+  workbook.state_->path = path;
+  return workbook;
+}
+
+Workbook Workbook::open_bytes(std::string bytes, std::string name) {
+  return load(std::move(bytes), std::move(name), native_file_system());
+}
+
+Workbook Workbook::create_blank(const FileSystem& files) {
+  const CompoundFile container = CompoundFile::create({{u"Workbook", blank_workbook_stream()}});
+  return load(container.serialize(), "new workbook", files);
+}
+
+std::size_t Workbook::sheet_count() const { return state_->sheets.size(); }
+
+std::vector<std::u16string> Workbook::sheet_names() const {
+  std::vector<std::u16string> names;
+  for (const SheetEntry& sheet : state_->sheets) names.push_back(sheet.name);
+  return names;
+}
+
+SheetKind Workbook::sheet_kind(std::size_t sheet) const {
+  if (sheet >= state_->sheets.size()) throw Error("there is no sheet number " + std::to_string(sheet + 1));
+  switch (state_->sheets[sheet].type) {
+    case 0: return SheetKind::worksheet;
+    case 1: return SheetKind::macro_sheet;
+    case 2: return SheetKind::chart;
+    case 6: return SheetKind::vba_module;
+    default: return SheetKind::other;
+  }
+}
+
+std::optional<std::size_t> Workbook::find_sheet(std::u16string_view name) const {
+  for (std::size_t i = 0; i < state_->sheets.size(); ++i) {
+    if (equal_ignoring_case(state_->sheets[i].name, name)) return i;
+  }
+  return std::nullopt;
+}
+
+void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column, std::u16string_view text) {
+  State& s = *state_;
+  if (sheet >= s.sheets.size()) throw Error("there is no sheet number " + std::to_string(sheet + 1));
+  if (row < 1 || row > kMaxRow) {
+    throw Error("row " + std::to_string(row) + " is outside the sheet: rows go from 1 to 65536");
+  }
+  if (column < 1 || column > kMaxColumn) {
+    throw Error("column " + std::to_string(column) + " is outside the sheet: columns go from 1 to 256");
+  }
+  if (text.size() > kMaxTextLength) {
+    throw Error("the text is " + std::to_string(text.size()) +
+                " characters long; a cell holds at most 32767 characters");
+  }
+  const SheetEntry& entry = s.sheets[sheet];
+  const std::uint16_t bof_type = entry.substream ? s.records.sheets[*entry.substream].type : 0;
+  if ((entry.type != 0 && entry.type != 1) ||
+      (bof_type != rec::kBofWorksheet && bof_type != rec::kBofMacroSheet)) {
+    throw Error("sheet '" + utf8(entry.name) + "' is not a worksheet and holds no cells");
+  }
+  auto table = s.edited.find(*entry.substream);
+  if (table == s.edited.end()) {
+    try {
+      table = s.edited.try_emplace(*entry.substream, s.records.sheets[*entry.substream], s.fallback_xf).first;
+    } catch (const Error& error) {
+      throw Error("cannot write to sheet '" + utf8(entry.name) + "' of '" + s.name + "': " + error.what());
+    }
+  }
+  const std::uint32_t index = s.strings.add(text);
+  table->second.set_string(static_cast<std::uint16_t>(row - 1), static_cast<std::uint16_t>(column - 1), index);
+  s.changed = true;
+}
+
+std::vector<Cell> Workbook::cells(std::size_t sheet) const {
+  const State& s = *state_;
+  if (sheet >= s.sheets.size()) throw Error("there is no sheet number " + std::to_string(sheet + 1));
+  std::vector<Cell> out;
+  const auto& substream = s.sheets[sheet].substream;
+  if (!substream) return out;
+  if (const auto table = s.edited.find(*substream); table != s.edited.end()) {
+    read_cells(table->second.cell_records(), s.strings, out);
+    return out;
+  }
+  const Substream& sub = s.records.sheets[*substream];
+  std::vector<Record> own;
+  own.reserve(sub.records.size());
+  for (std::size_t i = 0; i < sub.records.size(); ++i) {
+    if (sub.depth[i] == 1) own.push_back(sub.records[i]);
+  }
+  read_cells(own, s.strings, out);
+  return out;
+}
+
+std::optional<Cell> Workbook::cell(std::size_t sheet, std::int64_t row, std::int64_t column) const {
+  for (Cell& cell : cells(sheet)) {
+    if (cell.row == row && cell.column == column) return std::move(cell);
+  }
+  return std::nullopt;
+}
+
+std::string Workbook::to_bytes() const {
+  if (!state_->changed) return state_->container.serialize_with(state_->stream_entry, state_->stream);
+  return state_->container.serialize_with(state_->stream_entry, write_workbook_stream(*state_));
+}
+
+void Workbook::save() {
+  if (state_->path.empty()) throw Error("the workbook has no file yet: save it under a name first");
+  save_as(state_->path);
+}
+
+void Workbook::save_as(const std::filesystem::path& path) {
+  if (path.empty()) throw Error("cannot save the workbook: no file name given");
+  save_atomically(*state_->files, path, to_bytes());
+  state_->path = path;
+}
+
+const std::filesystem::path& Workbook::path() const { return state_->path; }
+
+}  // namespace xls

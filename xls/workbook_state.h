@@ -1,0 +1,45 @@
+#pragma once
+// What an open workbook consists of; shared by the files that implement xls::Workbook.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "xls/cell_table.h"
+#include "xls/compound_file.h"
+#include "xls/record_stream.h"
+#include "xls/shared_strings.h"
+#include "xls/workbook.h"
+
+namespace xls {
+
+struct SheetEntry {
+  std::u16string name;
+  std::uint8_t type = 0;                 // as BOUNDSHEET says: 0 sheet, 1 macros, 2 chart, 6 module
+  std::size_t record = 0;                // its BOUNDSHEET among the globals records
+  std::optional<std::size_t> substream;  // among RecordStream::sheets
+};
+
+struct Workbook::State {
+  std::filesystem::path path;
+  std::string name;  // the file, for descriptions
+  const FileSystem* files = nullptr;
+  CompoundFile container;
+  std::size_t stream_entry = 0;
+  std::string stream;  // the workbook stream as read; records are views into it
+  RecordStream records;
+  std::vector<SheetEntry> sheets;
+  SharedStrings strings;
+  std::uint16_t fallback_xf = 15;
+  std::map<std::size_t, CellTable> edited;  // by substream
+  bool changed = false;
+};
+
+// The workbook stream with every edit applied and every stream position recomputed.
+std::string write_workbook_stream(const Workbook::State& state);
+
+// The records of a new workbook with one empty worksheet named "Data".
+std::string blank_workbook_stream();
+
+}  // namespace xls
