@@ -23,6 +23,8 @@ struct ProgramOptions {
   std::filesystem::path folder;  // the program's folder
   platform::ProgramEnd::Function end_program;
   std::int32_t read_timeout_ms = window::kReadTimeoutMs;
+  // The clock of the time stamps; the system's when not given (tests fix it).
+  const platform::Clock* clock = nullptr;
 };
 
 class Program {
@@ -36,7 +38,7 @@ class Program {
   std::unique_ptr<comm::Comm> comm_;
   serial::Seriell seriell_;
   platform::DiskFiles files_;
-  platform::SystemClock clock_;
+  platform::SystemClock system_clock_;
   std::unique_ptr<automation::Automation> automation_;
   convert::Module1 module1_;
   window::Form2 form_;

@@ -84,7 +84,8 @@ int run(const std::vector<std::string>& raw) {
   // The message boxes of the export, in the order they were shown, then the failure.
   for (const auto& message : view.messages()) print_message(message.prompt, message.title);
   if (failure) {
-    print_message(std::to_string(failure->number()) + " " + failure->description(), "Error");
+    // As the capture's handler reports it in the window: number, carriage return, text.
+    print_message(std::to_string(failure->number()) + "\r" + failure->description(), "Error");
   }
   return status;
 }

@@ -10,7 +10,9 @@
 namespace schreiber::cli {
 
 inline void print_message(const std::string& prompt, const std::string& title) {
-  std::string text = "[" + platform::codepage_to_utf8(title) + "] ";
+  std::string text = "[";
+  text += platform::codepage_to_utf8(title);
+  text += "] ";
   for (const char c : platform::codepage_to_utf8(prompt)) text += c == '\r' ? '\n' : c;
   std::cerr << text << '\n' << std::flush;
 }

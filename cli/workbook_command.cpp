@@ -23,7 +23,8 @@ constexpr const char* kTemplateUsage =
 constexpr const char* kDumpUsage =
     "usage: schreiber-cli dump WORKBOOK [--sheet NAME]\n"
     "Prints the cells of a workbook as row<TAB>column<TAB>text lines (from 1, row by row).\n"
-    "Control characters show as \\t, \\r, \\n or \\xHH, a backslash as \\\\. Without --sheet every\n"
+    "Control characters show as \\t, \\r, \\n or \\xHH, a backslash as \\\\. Without --sheet "
+    "every\n"
     "sheet is printed, each after a line [sheet NAME].\n";
 constexpr const char* kPutUsage =
     "usage: schreiber-cli put WORKBOOK --sheet NAME ROW COL TEXT [ROW COL TEXT]...\n"
@@ -96,7 +97,8 @@ int run_template(const std::vector<std::string>& args) {
 void dump_sheet(const xls::Workbook& workbook, std::size_t sheet) {
   for (const xls::Cell& cell : workbook.cells(sheet)) {
     if (cell.value.kind == xls::CellKind::blank) continue;
-    std::cout << cell.row << '\t' << cell.column << '\t' << escaped(xls::display_text(cell.value)) << '\n';
+    std::cout << cell.row << '\t' << cell.column << '\t' << escaped(xls::display_text(cell.value))
+              << '\n';
   }
 }
 
@@ -121,7 +123,8 @@ int run_dump(const std::vector<std::string>& args) {
     const xls::Workbook workbook = xls::Workbook::open(*path);
     if (sheet_name) {
       const auto sheet = workbook.find_sheet(xls::utf8_to_utf16(*sheet_name));
-      if (!sheet) return failure("dump", "'" + *path + "' has no sheet named '" + *sheet_name + "'");
+      if (!sheet)
+        return failure("dump", "'" + *path + "' has no sheet named '" + *sheet_name + "'");
       dump_sheet(workbook, *sheet);
       return 0;
     }
@@ -142,7 +145,8 @@ int run_put(const std::vector<std::string>& args) {
     return 0;
   }
   if (args.size() < 6 || args[1] != "--sheet" || (args.size() - 3) % 3 != 0) {
-    return usage_error("put", "expects WORKBOOK --sheet NAME and then ROW COL TEXT triples", kPutUsage);
+    return usage_error("put", "expects WORKBOOK --sheet NAME and then ROW COL TEXT triples",
+                       kPutUsage);
   }
   struct Write {
     std::int64_t row, column;
@@ -153,7 +157,8 @@ int run_put(const std::vector<std::string>& args) {
     const auto row = number(args[i]);
     const auto column = number(args[i + 1]);
     if (!row || !column) {
-      return usage_error("put", "'" + args[i] + " " + args[i + 1] + "' is not a ROW and COL number pair",
+      return usage_error("put",
+                         "'" + args[i] + " " + args[i + 1] + "' is not a ROW and COL number pair",
                          kPutUsage);
     }
     if (!xls::is_valid_utf8(args[i + 2])) return failure("put", "a TEXT is not valid UTF-8");
@@ -163,7 +168,8 @@ int run_put(const std::vector<std::string>& args) {
     xls::Workbook workbook = xls::Workbook::open(args[0]);
     const auto sheet = workbook.find_sheet(xls::utf8_to_utf16(args[2]));
     if (!sheet) return failure("put", "'" + args[0] + "' has no sheet named '" + args[2] + "'");
-    for (const Write& write : writes) workbook.set_text(*sheet, write.row, write.column, write.text);
+    for (const Write& write : writes)
+      workbook.set_text(*sheet, write.row, write.column, write.text);
     workbook.save();
   } catch (const xls::Error& error) {
     return failure("put", error.what());
@@ -171,8 +177,9 @@ int run_put(const std::vector<std::string>& args) {
   return 0;
 }
 
-[[maybe_unused]] const bool registered = schreiber::cli::register_command({"template", "write a blank workbook", run_template}) &&
-                        schreiber::cli::register_command({"dump", "print the cells of a workbook", run_dump}) &&
-                        schreiber::cli::register_command({"put", "write text cells into a workbook", run_put});
+[[maybe_unused]] const bool registered =
+    schreiber::cli::register_command({"template", "write a blank workbook", run_template}) &&
+    schreiber::cli::register_command({"dump", "print the cells of a workbook", run_dump}) &&
+    schreiber::cli::register_command({"put", "write text cells into a workbook", run_put});
 
 }  // namespace

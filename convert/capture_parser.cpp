@@ -1,6 +1,7 @@
 #include "convert/capture_parser.h"
 
 #include <array>
+#include <initializer_list>
 #include <limits>
 #include <string>
 

@@ -1,12 +1,16 @@
 #include "xls/biff_string.h"
 
+#include <algorithm>
+
 #include "xls/error.h"
 #include "xls/little_endian.h"
 
 namespace xls {
 
 namespace {
-[[noreturn]] void past_end() { throw Error("a string runs past the end of its records"); }
+[[noreturn]] void past_end() {
+  throw Error("a string runs past the end of its records");
+}
 }  // namespace
 
 bool ContinuedReader::settle() {
@@ -43,6 +47,7 @@ void ContinuedReader::skip(std::size_t count) {
 
 std::u16string ContinuedReader::chars(std::size_t count, bool high_byte) {
   std::u16string text;
+  text.reserve(std::min<std::size_t>(count, 4096));
   while (text.size() < count) {
     if (part_ >= parts_.size()) past_end();
     if (offset_ >= parts_[part_].size()) {
@@ -58,9 +63,13 @@ std::u16string ContinuedReader::chars(std::size_t count, bool high_byte) {
     if (available == 0) past_end();  // half a character before the boundary
     const std::size_t take = std::min(available, count - text.size());
     const char* p = part.data() + offset_;
-    for (std::size_t i = 0; i < take; ++i) {
-      text.push_back(high_byte ? static_cast<char16_t>(get_u16(p + 2 * i))
-                               : static_cast<char16_t>(static_cast<unsigned char>(p[i])));
+    const std::size_t done = text.size();
+    text.resize(done + take);
+    char16_t* out = text.data() + done;
+    if (high_byte) {
+      for (std::size_t i = 0; i < take; ++i) out[i] = static_cast<char16_t>(get_u16(p + 2 * i));
+    } else {
+      for (std::size_t i = 0; i < take; ++i) out[i] = static_cast<unsigned char>(p[i]);
     }
     offset_ += take * width;
   }
@@ -93,7 +102,8 @@ bool read_unicode_string(std::string_view data, std::size_t& pos, bool short_cou
                          std::u16string& text) {
   const std::size_t count_size = short_count ? 1 : 2;
   if (data.size() < pos + count_size + 1) return false;
-  const std::size_t count = short_count ? static_cast<unsigned char>(data[pos]) : get_u16(data.data() + pos);
+  const std::size_t count =
+      short_count ? static_cast<unsigned char>(data[pos]) : get_u16(data.data() + pos);
   const std::uint8_t flags = static_cast<std::uint8_t>(data[pos + count_size]);
   pos += count_size + 1;
   const std::size_t width = (flags & kHighByte) ? 2 : 1;

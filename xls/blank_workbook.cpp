@@ -66,7 +66,8 @@ std::string blank_workbook_stream() {
   append_record(out, kDateMode, u16s({0}));
   append_record(out, kPrecision, u16s({1}));
   for (int i = 0; i < 4; ++i) append_record(out, kFont, font());
-  for (int i = 0; i < 15; ++i) append_record(out, rec::kXf, cell_format(true, i == 0 ? 0x00 : 0xF4));
+  for (int i = 0; i < 15; ++i)
+    append_record(out, rec::kXf, cell_format(true, i == 0 ? 0x00 : 0xF4));
   append_record(out, rec::kXf, cell_format(false, 0x00));
   append_record(out, kStyle, u16s({0x8000, 0xFF00}));  // built-in Normal style on format 0
   const std::size_t sheet_position_field = out.size() + 4;

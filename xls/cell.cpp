@@ -8,7 +8,9 @@ namespace xls {
 
 namespace {
 
-std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::string general_number(double number) {
   if (std::isnan(number)) return "#NUM!";
@@ -36,15 +38,24 @@ std::string general_number(double number) {
 
 const char* error_text(std::uint8_t code) {
   switch (code) {
-    case 0x00: return "#NULL!";
-    case 0x07: return "#DIV/0!";
-    case 0x0F: return "#VALUE!";
-    case 0x17: return "#REF!";
-    case 0x1D: return "#NAME?";
-    case 0x24: return "#NUM!";
-    case 0x2A: return "#N/A";
-    case 0x2B: return "#GETTING_DATA";
-    default: return "#ERR!";
+    case 0x00:
+      return "#NULL!";
+    case 0x07:
+      return "#DIV/0!";
+    case 0x0F:
+      return "#VALUE!";
+    case 0x17:
+      return "#REF!";
+    case 0x1D:
+      return "#NAME?";
+    case 0x24:
+      return "#NUM!";
+    case 0x2A:
+      return "#N/A";
+    case 0x2B:
+      return "#GETTING_DATA";
+    default:
+      return "#ERR!";
   }
 }
 
@@ -52,11 +63,16 @@ const char* error_text(std::uint8_t code) {
 
 std::u16string display_text(const CellValue& value) {
   switch (value.kind) {
-    case CellKind::blank: return u"";
-    case CellKind::text: return value.text;
-    case CellKind::number: return widen(general_number(value.number));
-    case CellKind::boolean: return value.boolean ? u"TRUE" : u"FALSE";
-    case CellKind::error: return widen(error_text(value.error_code));
+    case CellKind::blank:
+      return u"";
+    case CellKind::text:
+      return value.text;
+    case CellKind::number:
+      return widen(general_number(value.number));
+    case CellKind::boolean:
+      return value.boolean ? u"TRUE" : u"FALSE";
+    case CellKind::error:
+      return widen(error_text(value.error_code));
   }
   return u"";
 }

@@ -10,11 +10,11 @@ enum class CellKind { blank, text, number, boolean, error };
 
 struct CellValue {
   CellKind kind = CellKind::blank;
-  std::u16string text;         // kind text
-  double number = 0;           // kind number
-  bool boolean = false;        // kind boolean
-  std::uint8_t error_code = 0; // kind error: the format's code (0x07 is #DIV/0!, ...)
-  bool formula = false;        // the value is a formula's cached result
+  std::u16string text;          // kind text
+  double number = 0;            // kind number
+  bool boolean = false;         // kind boolean
+  std::uint8_t error_code = 0;  // kind error: the format's code (0x07 is #DIV/0!, ...)
+  bool formula = false;         // the value is a formula's cached result
 
   bool operator==(const CellValue&) const = default;
 };

@@ -103,7 +103,8 @@ void read_multiple(const Record& record, std::vector<Cell>& out) {
 
 }  // namespace
 
-void read_cells(const std::vector<Record>& records, const SharedStrings& strings, std::vector<Cell>& out) {
+void read_cells(const std::vector<Record>& records, const SharedStrings& strings,
+                std::vector<Cell>& out) {
   const std::size_t first = out.size();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
@@ -164,4 +165,3 @@ void read_cells(const std::vector<Record>& records, const SharedStrings& strings
 }
 
 }  // namespace xls
-

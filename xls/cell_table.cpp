@@ -15,12 +15,13 @@ constexpr std::size_t kRowRecordSize = 16;
 constexpr std::uint16_t kRowsPerBlock = 32;
 
 std::string cell_error(const char* what, std::uint16_t row, std::uint16_t column) {
-  return std::string("its cell table is inconsistent: ") + what + " at row " + std::to_string(row + 1) +
-         ", column " + std::to_string(column + 1);
+  return std::string("its cell table is inconsistent: ") + what + " at row " +
+         std::to_string(row + 1) + ", column " + std::to_string(column + 1);
 }
 
 // Body of a cell record covering columns [from, to] cut out of a MULRK or MULBLANK.
-std::string cut_multiple(const Record& record, std::uint16_t first, std::uint16_t from, std::uint16_t to) {
+std::string cut_multiple(const Record& record, std::uint16_t first, std::uint16_t from,
+                         std::uint16_t to) {
   const std::size_t each = record.id == rec::kMulRk ? 6 : 2;
   std::string body = std::string(record.data.substr(0, 2));
   put_u16(body, from);
@@ -31,7 +32,8 @@ std::string cut_multiple(const Record& record, std::uint16_t first, std::uint16_
 
 }  // namespace
 
-CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf) : fallback_xf_(fallback_xf) {
+CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf)
+    : fallback_xf_(fallback_xf) {
   const auto& records = sheet.records;
   std::size_t first = records.size();
   std::size_t last = 0;
@@ -56,7 +58,8 @@ CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf) : fallba
     last = first;
   }
   before_.assign(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(first));
-  before_depth_.assign(sheet.depth.begin(), sheet.depth.begin() + static_cast<std::ptrdiff_t>(first));
+  before_depth_.assign(sheet.depth.begin(),
+                       sheet.depth.begin() + static_cast<std::ptrdiff_t>(first));
   after_.assign(records.begin() + static_cast<std::ptrdiff_t>(last), records.end());
 
   dimensions_ = before_.size();
@@ -73,7 +76,8 @@ CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf) : fallba
         dims_[2] = get_u16(data.data() + 4), dims_[3] = get_u16(data.data() + 6);
       }
     } else if (before_[i].id == rec::kColInfo && data.size() >= 8) {
-      column_formats_.push_back({get_u16(data.data()), get_u16(data.data() + 2), get_u16(data.data() + 6)});
+      column_formats_.push_back(
+          {get_u16(data.data()), get_u16(data.data() + 2), get_u16(data.data() + 6)});
     }
   }
   if (dimensions_ == before_.size()) {  // a sheet without DIMENSIONS gets one
@@ -82,6 +86,7 @@ CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf) : fallba
   }
   read_table({records.begin() + static_cast<std::ptrdiff_t>(first),
               records.begin() + static_cast<std::ptrdiff_t>(last)});
+  last_row_ = nullptr;
 }
 
 std::string_view CellTable::own(std::string bytes) {
@@ -93,7 +98,8 @@ void CellTable::read_table(const std::vector<Record>& records) {
   CellEntry* last = nullptr;
   for (const Record& record : records) {
     if (record.id == rec::kRow) {
-      if (record.data.size() < kRowRecordSize) throw Error("its cell table holds a short ROW record");
+      if (record.data.size() < kRowRecordSize)
+        throw Error("its cell table holds a short ROW record");
       rows_[get_u16(record.data.data())].row_record = record.data;
     } else if (record.id == rec::kDbCell) {
       continue;  // rebuilt on write
@@ -123,10 +129,18 @@ void CellTable::add_cell(const Record& record, CellEntry*& last) {
     }
     entry.last = static_cast<std::uint16_t>(entry.first + count - 1);
   }
-  if (entry.last > kLastColumn) throw Error(cell_error("a cell beyond column 256", row, entry.last));
-  auto& cells = rows_[row].cells;
-  auto it = std::upper_bound(cells.begin(), cells.end(), entry.first,
-                             [](std::uint16_t column, const CellEntry& e) { return column < e.first; });
+  if (entry.last > kLastColumn)
+    throw Error(cell_error("a cell beyond column 256", row, entry.last));
+  if (!last_row_ || last_row_number_ != row) last_row_ = &rows_[row], last_row_number_ = row;
+  auto& cells = last_row_->cells;
+  if (cells.empty() || cells.back().last < entry.first) {  // the usual order
+    cells.push_back(std::move(entry));
+    last = &cells.back();
+    return;
+  }
+  auto it =
+      std::upper_bound(cells.begin(), cells.end(), entry.first,
+                       [](std::uint16_t column, const CellEntry& e) { return column < e.first; });
   if ((it != cells.begin() && std::prev(it)->last >= entry.first) ||
       (it != cells.end() && it->first <= entry.last)) {
     throw Error(cell_error("two cell records for one cell", row, entry.first));
@@ -134,7 +148,7 @@ void CellTable::add_cell(const Record& record, CellEntry*& last) {
   last = &*cells.insert(it, std::move(entry));
 }
 
-std::uint16_t CellTable::format_at(const RowEntry& row, std::uint16_t, std::uint16_t column) const {
+std::uint16_t CellTable::format_at(const RowEntry& row, std::uint16_t column) const {
   const std::string_view r = row.row_record;
   if (r.size() >= kRowRecordSize && (static_cast<unsigned char>(r[12]) & 0x80)) {  // row formatted
     return get_u16(r.data() + 14) & 0x0FFF;
@@ -147,69 +161,72 @@ std::uint16_t CellTable::format_at(const RowEntry& row, std::uint16_t, std::uint
 
 void CellTable::set_string(std::uint16_t row, std::uint16_t column, std::uint32_t string_index) {
   RowEntry& row_entry = rows_[row];
+  row_entry.touched = true;
   auto& cells = row_entry.cells;
   auto it = std::upper_bound(cells.begin(), cells.end(), column,
                              [](std::uint16_t c, const CellEntry& e) { return c < e.first; });
-  const bool hit = it != cells.begin() && std::prev(it)->last >= column;
-  std::uint16_t xf = format_at(row_entry, row, column);
-  std::vector<CellEntry> replacement;
-  std::vector<Record> carried;
-  if (hit) {
-    it = std::prev(it);
-    const CellEntry old = *it;
-    const std::string_view data = old.record.data;
-    if (old.record.id == rec::kMulRk) {
-      xf = get_u16(data.data() + 4 + 6 * (column - old.first));
-    } else if (old.record.id == rec::kMulBlank) {
-      xf = get_u16(data.data() + 4 + 2 * (column - old.first));
-    } else {
-      xf = get_u16(data.data() + 4);
-    }
-    if (old.first < column) {  // the part of a run left of the new cell
-      const std::uint16_t to = column - 1;
-      const bool single = old.first == to;
-      const std::uint16_t id = old.record.id == rec::kMulRk ? (single ? rec::kRk : rec::kMulRk)
-                                                            : (single ? rec::kBlank : rec::kMulBlank);
-      replacement.push_back({old.first, to, {id, own(cut_multiple(old.record, old.first, old.first, to))}, {}});
-    }
-    replacement.push_back({});
-    if (column < old.last) {  // and the part right of it
-      const std::uint16_t from = column + 1;
-      const bool single = from == old.last;
-      const std::uint16_t id = old.record.id == rec::kMulRk ? (single ? rec::kRk : rec::kMulRk)
-                                                            : (single ? rec::kBlank : rec::kMulBlank);
-      replacement.push_back({from, old.last, {id, own(cut_multiple(old.record, old.first, from, old.last))}, {}});
-    }
-    // A replaced formula's cached string goes; shared-formula, array and table records
-    // move on to the next formula so that the cells that refer to them keep them.
-    bool in_string = false;
-    for (const Record& record : old.trailing) {
-      if (record.id == rec::kString) in_string = true;
-      else if (record.id != rec::kContinue) in_string = false;
-      if (!in_string) carried.push_back(record);
-    }
-    if (replacement.size() > 1) {  // a split run keeps whatever followed it
-      replacement.back().trailing = std::move(carried);
-      carried.clear();
-    }
-    it = cells.erase(it);
+  const auto label = [&](std::uint16_t xf) {
+    std::string body;
+    put_u16(body, row);
+    put_u16(body, column);
+    put_u16(body, xf);
+    put_u32(body, string_index);
+    return CellEntry{column, column, {rec::kLabelSst, own(std::move(body))}, {}};
+  };
+  if (it == cells.begin() || std::prev(it)->last < column) {  // an empty cell
+    cells.insert(it, label(format_at(row_entry, column)));
+    return;
+  }
+  it = std::prev(it);
+  const CellEntry old = std::move(*it);
+  const std::string_view data = old.record.data;
+  std::uint16_t xf;
+  if (old.record.id == rec::kMulRk) {
+    xf = get_u16(data.data() + 4 + 6 * (column - old.first));
+  } else if (old.record.id == rec::kMulBlank) {
+    xf = get_u16(data.data() + 4 + 2 * (column - old.first));
   } else {
-    replacement.push_back({});
+    xf = get_u16(data.data() + 4);
   }
-  std::string body;
-  put_u16(body, row);
-  put_u16(body, column);
-  put_u16(body, xf);
-  put_u32(body, string_index);
-  for (CellEntry& entry : replacement) {
-    if (entry.record.data.empty()) entry = {column, column, {rec::kLabelSst, own(std::move(body))}, {}};
+  std::vector<CellEntry> replacement;
+  if (old.first < column) {  // the part of a run left of the new cell
+    replacement.push_back(cut(old, old.first, column - 1));
   }
-  cells.insert(it, std::make_move_iterator(replacement.begin()), std::make_move_iterator(replacement.end()));
-  row_entry.touched = true;
+  replacement.push_back(label(xf));
+  if (column < old.last) {  // and the part right of it
+    replacement.push_back(cut(old, column + 1, old.last));
+  }
+  // A replaced formula's cached string goes; shared-formula, array and table records
+  // move on to the next formula so that the cells that refer to them keep them.
+  std::vector<Record> carried;
+  bool in_string = false;
+  for (const Record& record : old.trailing) {
+    if (record.id == rec::kString) {
+      in_string = true;
+    } else if (record.id != rec::kContinue) {
+      in_string = false;
+    }
+    if (!in_string) carried.push_back(record);
+  }
+  if (replacement.size() > 1) {  // a split run keeps whatever followed it
+    replacement.back().trailing = std::move(carried);
+    carried.clear();
+  }
+  it = cells.erase(it);
+  cells.insert(it, std::make_move_iterator(replacement.begin()),
+               std::make_move_iterator(replacement.end()));
   if (!carried.empty()) carry_to_next_formula(row, column, std::move(carried));
 }
 
-void CellTable::carry_to_next_formula(std::uint16_t row, std::uint16_t column, std::vector<Record> records) {
+CellTable::CellEntry CellTable::cut(const CellEntry& run, std::uint16_t from, std::uint16_t to) {
+  const bool single = from == to;
+  const std::uint16_t id = run.record.id == rec::kMulRk ? (single ? rec::kRk : rec::kMulRk)
+                                                        : (single ? rec::kBlank : rec::kMulBlank);
+  return CellEntry{from, to, {id, own(cut_multiple(run.record, run.first, from, to))}, {}};
+}
+
+void CellTable::carry_to_next_formula(std::uint16_t row, std::uint16_t column,
+                                      std::vector<Record> records) {
   for (auto r = rows_.find(row); r != rows_.end(); ++r) {
     for (CellEntry& entry : r->second.cells) {
       if (r->first == row && entry.first <= column) continue;
@@ -252,7 +269,8 @@ std::array<std::uint32_t, 4> CellTable::dimensions() const {
       empty = false;
       continue;
     }
-    dims[0] = std::min<std::uint32_t>(dims[0], number), dims[1] = std::max<std::uint32_t>(dims[1], number + 1u);
+    dims[0] = std::min<std::uint32_t>(dims[0], number),
+    dims[1] = std::max<std::uint32_t>(dims[1], number + 1u);
     dims[2] = std::min(dims[2], first), dims[3] = std::max(dims[3], end);
   }
   return dims;
@@ -318,11 +336,13 @@ void CellTable::write(std::string& out) const {
   std::vector<std::uint32_t> dbcells;
   for (auto block = rows_.begin(); block != rows_.end();) {
     auto block_end = block;
-    while (block_end != rows_.end() && block_end->first / kRowsPerBlock == block->first / kRowsPerBlock) {
+    while (block_end != rows_.end() &&
+           block_end->first / kRowsPerBlock == block->first / kRowsPerBlock) {
       ++block_end;
     }
     const auto first_row_at = static_cast<std::uint32_t>(out.size());
-    for (auto r = block; r != block_end; ++r) append_record(out, rec::kRow, row_body(r->first, r->second));
+    for (auto r = block; r != block_end; ++r)
+      append_record(out, rec::kRow, row_body(r->first, r->second));
     std::vector<std::uint32_t> cells_at;
     for (auto r = block; r != block_end; ++r) {
       cells_at.push_back(static_cast<std::uint32_t>(out.size()));

@@ -22,6 +22,8 @@ class CellTable {
   // fallback_xf: the cell format of a new cell that neither its row nor its column
   // formats. Throws Error when the sheet's cell records are inconsistent.
   CellTable(const Substream& sheet, std::uint16_t fallback_xf);
+  CellTable(const CellTable&) = delete;  // its records are views into its own storage
+  CellTable& operator=(const CellTable&) = delete;
 
   // Puts a LABELSST cell for shared string `string_index` at (row, column), both from 0,
   // replacing what was there and keeping that cell's format.
@@ -49,18 +51,22 @@ class CellTable {
 
   void read_table(const std::vector<Record>& records);
   void add_cell(const Record& record, CellEntry*& last);
-  std::uint16_t format_at(const RowEntry& row, std::uint16_t row_number, std::uint16_t column) const;
+  std::uint16_t format_at(const RowEntry& row, std::uint16_t column) const;
+  // The part [from, to] of a MULRK or MULBLANK run, as a record of its own.
+  CellEntry cut(const CellEntry& run, std::uint16_t from, std::uint16_t to);
   void carry_to_next_formula(std::uint16_t row, std::uint16_t column, std::vector<Record> records);
   std::string_view own(std::string bytes);
   std::string row_body(std::uint16_t row_number, const RowEntry& row) const;
   std::array<std::uint32_t, 4> dimensions() const;
 
-  std::vector<Record> before_;   // BOF up to the cell table
+  std::vector<Record> before_;  // BOF up to the cell table
   std::vector<std::uint8_t> before_depth_;
   std::vector<Record> leading_;  // odd records inside the table ahead of any cell
   std::map<std::uint16_t, RowEntry> rows_;
-  std::vector<Record> after_;    // the rest, EOF included
-  std::size_t dimensions_ = 0;   // index in before_
+  RowEntry* last_row_ = nullptr;  // where the previous cell went, while reading the table
+  std::uint16_t last_row_number_ = 0;
+  std::vector<Record> after_;             // the rest, EOF included
+  std::size_t dimensions_ = 0;            // index in before_
   std::uint32_t dims_[4] = {0, 0, 0, 0};  // first row, last row + 1, first column, last column + 1
   struct ColumnFormat {
     std::uint16_t first, last, xf;

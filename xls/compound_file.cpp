@@ -23,14 +23,23 @@ std::u16string DirectoryEntry::name() const {
   return out;
 }
 
-std::uint32_t DirectoryEntry::left() const { return get_u32(raw.data() + kEntryLeft); }
-std::uint32_t DirectoryEntry::right() const { return get_u32(raw.data() + kEntryRight); }
-std::uint32_t DirectoryEntry::child() const { return get_u32(raw.data() + kEntryChild); }
-std::uint32_t DirectoryEntry::start_sector() const { return get_u32(raw.data() + kEntryStart); }
+std::uint32_t DirectoryEntry::left() const {
+  return get_u32(raw.data() + kEntryLeft);
+}
+std::uint32_t DirectoryEntry::right() const {
+  return get_u32(raw.data() + kEntryRight);
+}
+std::uint32_t DirectoryEntry::child() const {
+  return get_u32(raw.data() + kEntryChild);
+}
+std::uint32_t DirectoryEntry::start_sector() const {
+  return get_u32(raw.data() + kEntryStart);
+}
 
 std::uint64_t DirectoryEntry::stream_size(int major_version) const {
   // Version 3 files may carry garbage in the high half of the size; it is not part of it.
-  return major_version == 3 ? get_u32(raw.data() + kEntrySize64) : get_u64(raw.data() + kEntrySize64);
+  return major_version == 3 ? get_u32(raw.data() + kEntrySize64)
+                            : get_u64(raw.data() + kEntrySize64);
 }
 
 namespace {
@@ -39,8 +48,8 @@ namespace {
 // refusing chains that leave the data, loop or end early.
 class ChainReader {
  public:
-  ChainReader(std::string_view data, std::uint32_t sector_size, const std::vector<std::uint32_t>& table,
-              const char* kind)
+  ChainReader(std::string_view data, std::uint32_t sector_size,
+              const std::vector<std::uint32_t>& table, const char* kind)
       : data_(data),
         sector_size_(sector_size),
         count_(static_cast<std::uint32_t>(data.size() / sector_size)),
@@ -51,7 +60,8 @@ class ChainReader {
   std::uint32_t count() const { return count_; }
 
   // The sectors of a chain of exactly `needed` sectors (or up to its end when needed is 0).
-  std::vector<std::uint32_t> follow(std::uint32_t start, std::uint64_t needed, const std::string& what) {
+  std::vector<std::uint32_t> follow(std::uint32_t start, std::uint64_t needed,
+                                    const std::string& what) {
     ++stamp_;
     std::vector<std::uint32_t> chain;
     std::uint32_t sector = start;
@@ -131,7 +141,8 @@ std::vector<std::uint32_t> fat_sector_list(std::string_view header, std::string_
     }
     next = get_u32(p + 4 * per_sector);
   }
-  if (list.size() < fat_count) throw Error("its DIFAT lists fewer FAT sectors than the header counts");
+  if (list.size() < fat_count)
+    throw Error("its DIFAT lists fewer FAT sectors than the header counts");
   return list;
 }
 
@@ -151,7 +162,8 @@ void walk_tree(std::vector<DirectoryEntry>& entries) {
       if (index == kNoStream) continue;
       if (index >= entries.size()) throw Error("its directory links to a missing entry");
       DirectoryEntry& entry = entries[index];
-      if (entry.in_tree) throw Error("its directory tree loops back to entry " + std::to_string(index));
+      if (entry.in_tree)
+        throw Error("its directory tree loops back to entry " + std::to_string(index));
       if (entry.type() != EntryType::storage && entry.type() != EntryType::stream) {
         throw Error("its directory tree links to an unused entry");
       }
@@ -179,8 +191,9 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
   const char* h = file.header_.data();
   file.major_version_ = get_u16(h + kHeaderMajorVersion);
   const std::uint16_t shift = get_u16(h + kHeaderSectorShift);
-  if ((file.major_version_ != 3 && file.major_version_ != 4) || get_u16(h + kHeaderByteOrder) != 0xFFFE ||
-      (shift != 9 && shift != 12) || get_u16(h + kHeaderMiniSectorShift) != 6 ||
+  if ((file.major_version_ != 3 && file.major_version_ != 4) ||
+      get_u16(h + kHeaderByteOrder) != 0xFFFE || (shift != 9 && shift != 12) ||
+      get_u16(h + kHeaderMiniSectorShift) != 6 ||
       get_u32(h + kHeaderMiniCutoff) != kMiniStreamCutoff) {
     throw Error("its compound file header is invalid or of an unknown version");
   }
@@ -195,14 +208,16 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
 
   std::string fat_bytes;
   for (std::uint32_t sector : fat_sector_list({h, 512}, sectors, sector_size, sector_count)) {
-    if (sector >= sector_count) throw Error("its FAT lies beyond the end of the file (truncated file?)");
+    if (sector >= sector_count)
+      throw Error("its FAT lies beyond the end of the file (truncated file?)");
     fat_bytes.append(sectors, static_cast<std::size_t>(sector) * sector_size, sector_size);
   }
   const std::vector<std::uint32_t> fat = read_table(fat_bytes);
   ChainReader regular(sectors, sector_size, fat, "regular");
 
   std::string directory;
-  for (std::uint32_t sector : regular.follow(get_u32(h + kHeaderFirstDirectory), 0, "its directory")) {
+  for (std::uint32_t sector :
+       regular.follow(get_u32(h + kHeaderFirstDirectory), 0, "its directory")) {
     directory.append(sectors, static_cast<std::size_t>(sector) * sector_size, sector_size);
   }
   file.entries_.resize(directory.size() / kEntrySize);
@@ -225,7 +240,8 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
   }
   const std::vector<std::uint32_t> mini_fat = read_table(mini_fat_bytes);
   std::string padded_mini = mini_stream;
-  padded_mini.resize((padded_mini.size() + kMiniSectorSize - 1) / kMiniSectorSize * kMiniSectorSize);
+  padded_mini.resize((padded_mini.size() + kMiniSectorSize - 1) / kMiniSectorSize *
+                     kMiniSectorSize);
   ChainReader mini(padded_mini, kMiniSectorSize, mini_fat, "mini");
 
   for (std::size_t i = 1; i < file.entries_.size(); ++i) {

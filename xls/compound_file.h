@@ -46,7 +46,9 @@ class CompoundFile {
 
   std::size_t entry_count() const { return entries_.size(); }
   const DirectoryEntry& entry(std::size_t index) const { return entries_.at(index); }
-  void set_stream(std::size_t index, std::string data) { entries_.at(index).data = std::move(data); }
+  void set_stream(std::size_t index, std::string data) {
+    entries_.at(index).data = std::move(data);
+  }
   std::string take_stream(std::size_t index) { return std::move(entries_.at(index).data); }
   int major_version() const { return major_version_; }
 

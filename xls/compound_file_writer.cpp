@@ -28,7 +28,8 @@ void chain(std::vector<std::uint32_t>& table, std::uint32_t first, std::uint64_t
 
 void append_table(std::string& out, const std::vector<std::uint32_t>& table, std::size_t from,
                   std::size_t count) {
-  for (std::size_t i = from; i < from + count; ++i) put_u32(out, i < table.size() ? table[i] : kFreeSector);
+  for (std::size_t i = from; i < from + count; ++i)
+    put_u32(out, i < table.size() ? table[i] : kFreeSector);
 }
 
 std::array<char, 128> free_entry() {
@@ -101,7 +102,8 @@ std::string CompoundFile::serialize_with(std::size_t replaced, std::string_view 
     next += static_cast<std::uint32_t>(count);
   }
   char* root = raws[0].data();
-  set_u64(root + kEntrySize64, major_version_ == 3 ? mini_stream.size() & 0xFFFFFFFFu : mini_stream.size());
+  set_u64(root + kEntrySize64,
+          major_version_ == 3 ? mini_stream.size() & 0xFFFFFFFFu : mini_stream.size());
   set_u32(root + kEntryStart, mini_stream_sectors ? next : kEndOfChain);
   chain(fat, next, mini_stream_sectors);
   next += static_cast<std::uint32_t>(mini_stream_sectors);
@@ -124,7 +126,8 @@ std::string CompoundFile::serialize_with(std::size_t replaced, std::string_view 
   set_u16(h + kHeaderByteOrder, 0xFFFE);
   set_u16(h + kHeaderSectorShift, major_version_ == 4 ? 12 : 9);
   set_u16(h + kHeaderMiniSectorShift, 6);
-  set_u32(h + kHeaderDirectorySectors, major_version_ == 4 ? static_cast<std::uint32_t>(directory_sectors) : 0);
+  set_u32(h + kHeaderDirectorySectors,
+          major_version_ == 4 ? static_cast<std::uint32_t>(directory_sectors) : 0);
   set_u32(h + kHeaderFatSectors, static_cast<std::uint32_t>(fat_sectors));
   set_u32(h + kHeaderFirstDirectory, first_directory);
   set_u32(h + kHeaderMiniCutoff, kMiniStreamCutoff);
@@ -152,9 +155,11 @@ std::string CompoundFile::serialize_with(std::size_t replaced, std::string_view 
   for (std::uint64_t d = 0; d < difat_sectors; ++d) {
     const std::uint64_t from = kHeaderFatEntries + d * (per_table_sector - 1);
     for (std::uint64_t k = 0; k < per_table_sector - 1; ++k) {
-      put_u32(out, from + k < fat_sectors ? static_cast<std::uint32_t>(first_fat + from + k) : kFreeSector);
+      put_u32(out, from + k < fat_sectors ? static_cast<std::uint32_t>(first_fat + from + k)
+                                          : kFreeSector);
     }
-    put_u32(out, d + 1 < difat_sectors ? static_cast<std::uint32_t>(first_difat + d + 1) : kEndOfChain);
+    put_u32(out,
+            d + 1 < difat_sectors ? static_cast<std::uint32_t>(first_difat + d + 1) : kEndOfChain);
   }
   return out;
 }
@@ -175,7 +180,8 @@ bool name_less(const std::u16string& a, const std::u16string& b) {
 std::array<char, 128> named_entry(std::u16string_view name, EntryType type) {
   std::array<char, 128> raw = free_entry();
   for (std::size_t i = 0; i < name.size() && i < 31; ++i) set_u16(raw.data() + 2 * i, name[i]);
-  set_u16(raw.data() + kEntryNameLength, static_cast<std::uint16_t>(2 * (std::min<std::size_t>(name.size(), 31) + 1)));
+  set_u16(raw.data() + kEntryNameLength,
+          static_cast<std::uint16_t>(2 * (std::min<std::size_t>(name.size(), 31) + 1)));
   raw[kEntryType] = static_cast<char>(type);
   raw[kEntryColor] = 1;  // black
   return raw;
@@ -192,13 +198,15 @@ std::uint32_t link_balanced(std::vector<DirectoryEntry>& entries, std::size_t lo
 
 }  // namespace
 
-CompoundFile CompoundFile::create(const std::vector<std::pair<std::u16string, std::string>>& streams) {
+CompoundFile CompoundFile::create(
+    const std::vector<std::pair<std::u16string, std::string>>& streams) {
   CompoundFile file;
   std::memcpy(file.header_.data(), kSignature, 8);
   set_u16(file.header_.data() + kHeaderMinorVersion, 0x003E);
   file.major_version_ = 3;
   auto sorted = streams;
-  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return name_less(a.first, b.first); });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return name_less(a.first, b.first); });
   file.entries_.resize(1 + sorted.size());
   file.entries_[0].raw = named_entry(u"Root Entry", EntryType::root);
   file.entries_[0].in_tree = true;
@@ -209,7 +217,8 @@ CompoundFile CompoundFile::create(const std::vector<std::pair<std::u16string, st
     entry.in_tree = true;
     entry.parent = 0;
   }
-  set_u32(file.entries_[0].raw.data() + kEntryChild, link_balanced(file.entries_, 1, file.entries_.size()));
+  set_u32(file.entries_[0].raw.data() + kEntryChild,
+          link_balanced(file.entries_, 1, file.entries_.size()));
   return file;
 }
 

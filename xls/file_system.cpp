@@ -2,7 +2,8 @@
 
 namespace xls {
 
-void save_atomically(const FileSystem& files, const std::filesystem::path& target, std::string_view bytes) {
+void save_atomically(const FileSystem& files, const std::filesystem::path& target,
+                     std::string_view bytes) {
   std::filesystem::path temporary;
   const FileSystem::Handle file = files.create_beside(target, temporary);
   bool open = true;

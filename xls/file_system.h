@@ -19,11 +19,14 @@ class FileSystem {
   virtual std::string read_file(const std::filesystem::path& path) const = 0;
   virtual bool exists(const std::filesystem::path& path) const = 0;
   // A new, empty, uniquely named file in the folder of `target`.
-  virtual Handle create_beside(const std::filesystem::path& target, std::filesystem::path& created) const = 0;
-  virtual void write(Handle file, std::string_view bytes, const std::filesystem::path& path) const = 0;
+  virtual Handle create_beside(const std::filesystem::path& target,
+                               std::filesystem::path& created) const = 0;
+  virtual void write(Handle file, std::string_view bytes,
+                     const std::filesystem::path& path) const = 0;
   virtual void flush(Handle file, const std::filesystem::path& path) const = 0;
   virtual void close(Handle file, const std::filesystem::path& path) const = 0;
-  virtual void replace(const std::filesystem::path& from, const std::filesystem::path& to) const = 0;
+  virtual void replace(const std::filesystem::path& from,
+                       const std::filesystem::path& to) const = 0;
   virtual void remove(const std::filesystem::path& path) const noexcept = 0;
   // Makes a rename in the folder durable (a no-op where renames are durable already).
   virtual void flush_folder(const std::filesystem::path& folder) const noexcept = 0;
@@ -32,6 +35,7 @@ class FileSystem {
 // The operating system's files.
 const FileSystem& native_file_system();
 
-void save_atomically(const FileSystem& files, const std::filesystem::path& target, std::string_view bytes);
+void save_atomically(const FileSystem& files, const std::filesystem::path& target,
+                     std::string_view bytes);
 
 }  // namespace xls

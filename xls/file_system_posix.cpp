@@ -18,7 +18,8 @@ namespace {
 constexpr std::uint64_t kLargestFile = 2ull << 30;  // BIFF8 stream offsets are 32-bit
 
 [[noreturn]] void fail(const char* action, const std::filesystem::path& path, int error) {
-  throw Error(std::string("cannot ") + action + " '" + path.string() + "': " + std::strerror(error));
+  throw Error(std::string("cannot ") + action + " '" + path.string() +
+              "': " + std::strerror(error));
 }
 
 class PosixFiles final : public FileSystem {
@@ -59,12 +60,13 @@ class PosixFiles final : public FileSystem {
     return ::lstat(path.c_str(), &info) == 0;
   }
 
-  Handle create_beside(const std::filesystem::path& target, std::filesystem::path& created) const override {
+  Handle create_beside(const std::filesystem::path& target,
+                       std::filesystem::path& created) const override {
     static std::atomic<unsigned> counter{0};
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     for (int attempt = 0;; ++attempt) {
-      created = folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                          std::to_string(counter++) + ".tmp");
+      created = folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
+                          "-" + std::to_string(counter++) + ".tmp");
       const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd >= 0) {
         struct stat info {};
@@ -75,7 +77,8 @@ class PosixFiles final : public FileSystem {
     }
   }
 
-  void write(Handle file, std::string_view bytes, const std::filesystem::path& path) const override {
+  void write(Handle file, std::string_view bytes,
+             const std::filesystem::path& path) const override {
     while (!bytes.empty()) {
       const ssize_t n = ::write(static_cast<int>(file), bytes.data(), bytes.size());
       if (n < 0 && errno == EINTR) continue;

@@ -46,7 +46,9 @@ inline void set_u64(char* p, std::uint64_t v) {
   set_u32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
 
-inline void put_u8(std::string& out, std::uint8_t v) { out.push_back(static_cast<char>(v)); }
+inline void put_u8(std::string& out, std::uint8_t v) {
+  out.push_back(static_cast<char>(v));
+}
 
 inline void put_u16(std::string& out, std::uint16_t v) {
   char b[2];

@@ -54,8 +54,16 @@ inline constexpr std::size_t kMaxRecordData = 8224;
 // Records that hold one or more cells, each starting with row and column.
 inline bool is_cell(std::uint16_t id) {
   switch (id) {
-    case kFormula: case kMulRk: case kMulBlank: case kRString: case kLabelSst:
-    case kBlank: case kNumber: case kLabel: case kBoolErr: case kRk:
+    case kFormula:
+    case kMulRk:
+    case kMulBlank:
+    case kRString:
+    case kLabelSst:
+    case kBlank:
+    case kNumber:
+    case kLabel:
+    case kBoolErr:
+    case kRk:
       return true;
     default:
       return false;
@@ -65,7 +73,12 @@ inline bool is_cell(std::uint16_t id) {
 // Records that belong to a sheet's cell table.
 inline bool is_cell_table(std::uint16_t id) {
   switch (id) {
-    case kRow: case kDbCell: case kString: case kShrFmla: case kArray: case kTable:
+    case kRow:
+    case kDbCell:
+    case kString:
+    case kShrFmla:
+    case kArray:
+    case kTable:
       return true;
     default:
       return is_cell(id);

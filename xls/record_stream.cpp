@@ -21,13 +21,15 @@ class RecordCursor {
 
   Record next() {
     if (stream_.size() - pos_ < 4) {
-      throw Error("its record stream ends inside a record header at offset " + std::to_string(pos_));
+      throw Error("its record at offset " + std::to_string(pos_) +
+                  " runs past the end of the stream");
     }
     Record record;
     record.id = get_u16(stream_.data() + pos_);
     const std::uint16_t length = get_u16(stream_.data() + pos_ + 2);
     if (stream_.size() - pos_ - 4 < length) {
-      throw Error("its record at offset " + std::to_string(pos_) + " runs past the end of the stream");
+      throw Error("its record at offset " + std::to_string(pos_) +
+                  " runs past the end of the stream");
     }
     record.data = stream_.substr(pos_ + 4, length);
     pos_ += 4 + length;

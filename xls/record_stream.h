@@ -15,9 +15,9 @@ struct Record {
 };
 
 struct Substream {
-  std::uint32_t offset = 0;     // position of its BOF in the stream it was read from
-  std::uint16_t type = 0;       // the BOF's substream type
-  std::vector<Record> records;  // BOF to the matching EOF, embedded substreams included
+  std::uint32_t offset = 0;         // position of its BOF in the stream it was read from
+  std::uint16_t type = 0;           // the BOF's substream type
+  std::vector<Record> records;      // BOF to the matching EOF, embedded substreams included
   std::vector<std::uint8_t> depth;  // per record: 1 for the substream's own, more when embedded
 };
 

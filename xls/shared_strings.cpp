@@ -15,8 +15,8 @@ void SharedStrings::load(std::vector<std::string_view> parts) {
   reader.u32();  // total number of references; recounted on save
   const std::uint32_t unique = reader.u32();
   for (std::uint32_t i = 0; i < unique && reader.settle(); ++i) {
-    positions_.push_back({static_cast<std::uint32_t>(reader.part()),
-                          static_cast<std::uint32_t>(reader.offset())});
+    positions_.push_back(
+        {static_cast<std::uint32_t>(reader.part()), static_cast<std::uint32_t>(reader.offset())});
     const std::uint16_t count = reader.u16();
     const std::uint8_t flags = reader.u8();
     const std::uint16_t runs = (flags & kRichString) ? reader.u16() : 0;
@@ -29,7 +29,8 @@ void SharedStrings::load(std::vector<std::string_view> parts) {
   // Anything after the last string is dropped, so that new strings follow it directly.
   const std::size_t end_part = std::min(reader.part(), parts.size() - 1);
   parts.resize(end_part + 1);
-  parts.back() = parts.back().substr(0, reader.part() < parts.size() ? reader.offset() : parts.back().size());
+  parts.back() =
+      parts.back().substr(0, reader.part() < parts.size() ? reader.offset() : parts.back().size());
   parts_ = std::move(parts);
   loaded_ = texts_.size();
   present_ = true;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,22 +41,13 @@ class SharedStrings {
   static std::string index_body(const Serialized& table, std::uint32_t sst_position);
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
-  };
-  struct Equal {
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
-  };
-
   bool present_ = false;
   std::vector<std::string_view> parts_;  // the template's records, cut after its last string
-  std::vector<std::u16string> texts_;
+  std::deque<std::u16string> texts_;     // a deque: the lookup's views stay valid as it grows
   std::vector<bool> plain_;
-  std::vector<Position> positions_;      // of the template's strings
-  std::size_t loaded_ = 0;               // how many strings came from the template
-  std::unordered_map<std::u16string, std::uint32_t, Hash, Equal> lookup_;
+  std::vector<Position> positions_;  // of the template's strings
+  std::size_t loaded_ = 0;           // how many strings came from the template
+  std::unordered_map<std::u16string_view, std::uint32_t> lookup_;
   bool lookup_built_ = false;
 };
 

@@ -17,8 +17,14 @@ char16_t fold_case(char16_t c) {
     return (c & 1) ? static_cast<char16_t>(c + 1) : c;
   }
   if (c == 0x0178) return 0x00FF;
-  // Greek capitals (without the gap at U+03A2) and Cyrillic capitals.
+  // Greek capitals (without the gap at U+03A2), those with accents, and the final sigma.
   if (c >= 0x0391 && c <= 0x03AB && c != 0x03A2) return static_cast<char16_t>(c + 0x20);
+  if (c == 0x0386) return 0x03AC;
+  if (c >= 0x0388 && c <= 0x038A) return static_cast<char16_t>(c + 0x25);
+  if (c == 0x038C) return 0x03CC;
+  if (c == 0x038E || c == 0x038F) return static_cast<char16_t>(c + 0x3F);
+  if (c == 0x03C2) return 0x03C3;
+  // Cyrillic capitals.
   if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 0x20);
   if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 0x50);
   return c;

@@ -28,7 +28,8 @@ SheetEntry read_sheet_entry(const Record& record, std::size_t index) {
 void read_globals(Workbook::State& state) {
   const auto& globals = state.records.globals.records;
   std::unordered_map<std::uint32_t, std::size_t> starts;
-  for (std::size_t k = 0; k < state.records.sheets.size(); ++k) starts[state.records.sheets[k].offset] = k;
+  for (std::size_t k = 0; k < state.records.sheets.size(); ++k)
+    starts[state.records.sheets[k].offset] = k;
   std::optional<std::uint16_t> first_cell_format;
   std::uint16_t formats = 0;
   for (std::size_t i = 0; i < globals.size(); ++i) {
@@ -36,7 +37,8 @@ void read_globals(Workbook::State& state) {
     if (record.id == rec::kXf) {
       // Style formats (flag 4) may not be given to cells; the first cell format is the
       // default one (number 15 in every workbook Excel writes).
-      if (!first_cell_format && record.data.size() >= 6 && !(get_u16(record.data.data() + 4) & 0x0004)) {
+      if (!first_cell_format && record.data.size() >= 6 &&
+          !(get_u16(record.data.data() + 4) & 0x0004)) {
         first_cell_format = formats;
       }
       ++formats;
@@ -66,7 +68,9 @@ std::optional<std::size_t> find_workbook_stream(const CompoundFile& container) {
   return container.find_root_stream(u"Book");
 }
 
-std::string utf8(std::u16string_view text) { return utf16_to_utf8(text); }
+std::string utf8(std::u16string_view text) {
+  return utf16_to_utf8(text);
+}
 
 }  // namespace
 
@@ -108,7 +112,9 @@ Workbook Workbook::create_blank(const FileSystem& files) {
   return load(container.serialize(), "new workbook", files);
 }
 
-std::size_t Workbook::sheet_count() const { return state_->sheets.size(); }
+std::size_t Workbook::sheet_count() const {
+  return state_->sheets.size();
+}
 
 std::vector<std::u16string> Workbook::sheet_names() const {
   std::vector<std::u16string> names;
@@ -117,13 +123,19 @@ std::vector<std::u16string> Workbook::sheet_names() const {
 }
 
 SheetKind Workbook::sheet_kind(std::size_t sheet) const {
-  if (sheet >= state_->sheets.size()) throw Error("there is no sheet number " + std::to_string(sheet + 1));
+  if (sheet >= state_->sheets.size())
+    throw Error("there is no sheet number " + std::to_string(sheet + 1));
   switch (state_->sheets[sheet].type) {
-    case 0: return SheetKind::worksheet;
-    case 1: return SheetKind::macro_sheet;
-    case 2: return SheetKind::chart;
-    case 6: return SheetKind::vba_module;
-    default: return SheetKind::other;
+    case 0:
+      return SheetKind::worksheet;
+    case 1:
+      return SheetKind::macro_sheet;
+    case 2:
+      return SheetKind::chart;
+    case 6:
+      return SheetKind::vba_module;
+    default:
+      return SheetKind::other;
   }
 }
 
@@ -134,14 +146,17 @@ std::optional<std::size_t> Workbook::find_sheet(std::u16string_view name) const 
   return std::nullopt;
 }
 
-void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column, std::u16string_view text) {
+void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column,
+                        std::u16string_view text) {
   State& s = *state_;
-  if (sheet >= s.sheets.size()) throw Error("there is no sheet number " + std::to_string(sheet + 1));
+  if (sheet >= s.sheets.size())
+    throw Error("there is no sheet number " + std::to_string(sheet + 1));
   if (row < 1 || row > kMaxRow) {
     throw Error("row " + std::to_string(row) + " is outside the sheet: rows go from 1 to 65536");
   }
   if (column < 1 || column > kMaxColumn) {
-    throw Error("column " + std::to_string(column) + " is outside the sheet: columns go from 1 to 256");
+    throw Error("column " + std::to_string(column) +
+                " is outside the sheet: columns go from 1 to 256");
   }
   if (text.size() > kMaxTextLength) {
     throw Error("the text is " + std::to_string(text.size()) +
@@ -156,19 +171,24 @@ void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column
   auto table = s.edited.find(*entry.substream);
   if (table == s.edited.end()) {
     try {
-      table = s.edited.try_emplace(*entry.substream, s.records.sheets[*entry.substream], s.fallback_xf).first;
+      table =
+          s.edited.try_emplace(*entry.substream, s.records.sheets[*entry.substream], s.fallback_xf)
+              .first;
     } catch (const Error& error) {
-      throw Error("cannot write to sheet '" + utf8(entry.name) + "' of '" + s.name + "': " + error.what());
+      throw Error("cannot write to sheet '" + utf8(entry.name) + "' of '" + s.name +
+                  "': " + error.what());
     }
   }
   const std::uint32_t index = s.strings.add(text);
-  table->second.set_string(static_cast<std::uint16_t>(row - 1), static_cast<std::uint16_t>(column - 1), index);
+  table->second.set_string(static_cast<std::uint16_t>(row - 1),
+                           static_cast<std::uint16_t>(column - 1), index);
   s.changed = true;
 }
 
 std::vector<Cell> Workbook::cells(std::size_t sheet) const {
   const State& s = *state_;
-  if (sheet >= s.sheets.size()) throw Error("there is no sheet number " + std::to_string(sheet + 1));
+  if (sheet >= s.sheets.size())
+    throw Error("there is no sheet number " + std::to_string(sheet + 1));
   std::vector<Cell> out;
   const auto& substream = s.sheets[sheet].substream;
   if (!substream) return out;
@@ -194,7 +214,8 @@ std::optional<Cell> Workbook::cell(std::size_t sheet, std::int64_t row, std::int
 }
 
 std::string Workbook::to_bytes() const {
-  if (!state_->changed) return state_->container.serialize_with(state_->stream_entry, state_->stream);
+  if (!state_->changed)
+    return state_->container.serialize_with(state_->stream_entry, state_->stream);
   return state_->container.serialize_with(state_->stream_entry, write_workbook_stream(*state_));
 }
 
@@ -209,6 +230,8 @@ void Workbook::save_as(const std::filesystem::path& path) {
   state_->path = path;
 }
 
-const std::filesystem::path& Workbook::path() const { return state_->path; }
+const std::filesystem::path& Workbook::path() const {
+  return state_->path;
+}
 
 }  // namespace xls

@@ -28,7 +28,8 @@ class Workbook {
   static constexpr std::size_t kMaxTextLength = 32767;
 
   // Reads the file; it is never written to unless save() is called.
-  static Workbook open(const std::filesystem::path& path, const FileSystem& files = native_file_system());
+  static Workbook open(const std::filesystem::path& path,
+                       const FileSystem& files = native_file_system());
   // `name` stands for the file in failure descriptions.
   static Workbook open_bytes(std::string bytes, std::string name = "workbook");
   // One empty worksheet named "Data"; save_as() gives it a file.

@@ -99,7 +99,7 @@ TEST(ConvertCommand, ExitStatusTellsHowTheRunEnded) {
   write_file(folder / "Schreiber.txt", overflow);
   result = run(folder, in_folder);
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "[Error] 6 Overflow\n");
+  EXPECT_EQ(result.err, "[Error] 6\nOverflow\n");
 
   result = run(folder, "convert --folder '" + (folder / "missing").string() + "'");
   EXPECT_EQ(result.status, 64);

@@ -26,6 +26,9 @@ struct CaptureRow {
   std::optional<int> expected_end;       // nothing: the window is idle again
 };
 
+// Test names and failure messages show the row by its name.
+void PrintTo(const CaptureRow& row, std::ostream* out) { *out << row.name; }
+
 struct Outcome {
   window::ControlState state;
   std::optional<int> ended;
@@ -93,7 +96,9 @@ Outcome capture_in_window(const CaptureRow& row) {
   EXPECT_TRUE(QTest::qWaitForWindowExposed(&p.window));
   const auto instrument = connect_instrument(p.folder.path(), row.recording);
   MessageBoxAnswerer answerer;
-  QTest::mouseClick(control<QPushButton>(p.window, "Command1"), Qt::LeftButton);
+  const auto loop_status = p.run_in_event_loop(
+      [&] { QTest::mouseClick(control<QPushButton>(p.window, "Command1"), Qt::LeftButton); });
+  EXPECT_EQ(loop_status, p.ended) << "the event loop ends with the program";
   EXPECT_EQ(p.window.ended_status(), p.ended);
   EXPECT_EQ(p.window.isVisible(), !p.ended) << "the window goes when the program ends";
   return {state_of(p.window), p.ended, read_file(p.folder / "Schreiber.txt"), answerer.seen};
@@ -124,27 +129,32 @@ TEST_P(QtCapture, WindowShowsWhatTheHeadlessViewRecords) {
   EXPECT_EQ(a, b);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Recordings, QtCapture,
-    ::testing::Values(
-        // Too short to convert: handed over at DC4, and the program ends.
-        CaptureRow{"handOffAtDc4", std::string("\x11\x01L\x02" "a\x14"), 0},
-        // A few bytes, then silence: idle again, with the hourglass still up.
-        CaptureRow{"silenceAfterFewBytes", std::string("\x11\x01L\x02" "a\x02"), std::nullopt},
-        // Nothing sent before the silence ending, without DC1.
-        CaptureRow{"silenceFromTheStart", std::string(), std::nullopt},
-        CaptureRow{"portCannotBeOpened", std::nullopt, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Recordings, QtCapture,
+                         ::testing::Values(
+                             // Too short to convert: handed over at DC4, and the program ends.
+                             CaptureRow{"handOffAtDc4",
+                                        std::string("\x11\x01L\x02"
+                                                    "a\x14"),
+                                        0},
+                             // A few bytes, then silence: idle again, with the hourglass still up.
+                             CaptureRow{"silenceAfterFewBytes",
+                                        std::string("\x11\x01L\x02"
+                                                    "a\x02"),
+                                        std::nullopt},
+                             // Nothing sent before the silence ending, without DC1.
+                             CaptureRow{"silenceFromTheStart", std::string(), std::nullopt},
+                             CaptureRow{"portCannotBeOpened", std::nullopt, std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 void post_click(QWidget* widget) {
   const QPointF centre = QRectF(widget->rect()).center();
   const QPointF global = widget->mapToGlobal(centre);
-  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, centre, global,
-                                                      Qt::LeftButton, Qt::LeftButton,
-                                                      Qt::NoModifier));
-  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
-                                                      Qt::LeftButton, Qt::NoButton,
-                                                      Qt::NoModifier));
+  QCoreApplication::postEvent(
+      widget, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      widget, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                              Qt::NoButton, Qt::NoModifier));
 }
 
 TEST(QtCaptureInput, ClickThatCameDuringACaptureIsDroppedAndLaterClicksWork) {
@@ -152,7 +162,8 @@ TEST(QtCaptureInput, ClickThatCameDuringACaptureIsDroppedAndLaterClicksWork) {
   p.window.load();
   p.window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.window));
-  const auto instrument = connect_instrument(p.folder.path(), std::string("\x01L\x02" "a"));
+  const auto instrument = connect_instrument(p.folder.path(), std::string("\x01L\x02"
+                                                                          "a"));
   auto* start = control<QPushButton>(p.window, "Command1");
   int captures = 0;
   p.window.on_command1_click = [&] {
@@ -184,8 +195,9 @@ TEST(QtCaptureInput, CloseThatCameDuringACaptureIsHandledOnceItIsOver) {
     EXPECT_FALSE(p.ended) << "not while the capture runs";
   };
 
-  QTest::mouseClick(control<QPushButton>(p.window, "Command1"), Qt::LeftButton);
-  QCoreApplication::processEvents();
+  const auto loop_status = p.run_in_event_loop(
+      [&] { QTest::mouseClick(control<QPushButton>(p.window, "Command1"), Qt::LeftButton); });
+  EXPECT_EQ(loop_status, 0);
   EXPECT_EQ(p.ended, 0);
   EXPECT_FALSE(p.window.isVisible());
 }

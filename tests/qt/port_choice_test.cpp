@@ -17,6 +17,9 @@ struct StartRow {
   int expected_index;
 };
 
+// Test names and failure messages show the row by its name.
+void PrintTo(const StartRow& row, std::ostream* out) { *out << row.name; }
+
 class QtStartUp : public ::testing::TestWithParam<StartRow> {};
 
 TEST_P(QtStartUp, RestoresTheChoiceAndNeverWritesAlthoughTheSelectionEventComes) {
@@ -64,7 +67,9 @@ TEST(QtPortChoice, EveryPickInTheListWritesItsIndexAndCrLf) {
   struct {
     Qt::Key key;
     const char* written;
-  } const picks[] = {{Qt::Key_Down, "1\r\n"}, {Qt::Key_End, "8\r\n"}, {Qt::Key_Up, "7\r\n"},
+  } const picks[] = {{Qt::Key_Down, "1\r\n"},
+                     {Qt::Key_End, "8\r\n"},
+                     {Qt::Key_Up, "7\r\n"},
                      {Qt::Key_Home, "0\r\n"}};
   for (const auto& pick : picks) {
     QTest::keyClick(combo, pick.key);
@@ -93,7 +98,10 @@ TEST(QtPortChoice, ClosingTheWindowEndsTheProgramWithoutWritingAnything) {
   p.window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.window));
 
-  EXPECT_TRUE(p.window.close());
+  bool closed = false;
+  EXPECT_EQ(p.run_in_event_loop([&] { closed = p.window.close(); }), 0)
+      << "the event loop ends with the program";
+  EXPECT_TRUE(closed);
   EXPECT_EQ(p.ended, 0);
   EXPECT_EQ(p.window.ended_status(), 0);
   EXPECT_FALSE(p.window.isVisible());

@@ -3,9 +3,12 @@
 // headless view's terms, and the whole program around a real window in a temporary
 // program folder.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -58,6 +61,23 @@ struct QtProgram {
       ++selection_events;
       program.form().Combo1_Click();
     };
+  }
+
+  // Runs `action` inside the application's event loop, as the program runs its handlers.
+  // Returns the status the loop ended with when the program ended, nothing when the
+  // program still runs afterwards.
+  std::optional<int> run_in_event_loop(const std::function<void()>& action) {
+    bool still_running = false;
+    QTimer::singleShot(0, [&] {
+      action();
+      if (!window.ended_status()) {
+        still_running = true;
+        QCoreApplication::exit(0);
+      }
+    });
+    const int status = QApplication::exec();
+    if (still_running) return std::nullopt;
+    return status;
   }
 
   TempFolder folder;

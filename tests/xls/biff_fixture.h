@@ -16,7 +16,7 @@ std::string hex(std::string_view text);
 std::string record(std::uint16_t id, std::string_view hex_body);
 
 struct FixtureSheet {
-  std::string name;
+  std::u16string name;
   std::uint8_t type = 0;  // as BOUNDSHEET gives it: 0 worksheet, 1 macro sheet, 2 chart
   std::string records;    // its substream, BOF to EOF
 };
@@ -29,11 +29,13 @@ std::string worksheet(const std::string& cell_table, const std::string& before =
 // Globals (one font, 15 style formats, cell formats 15 (default), 16 ("0.00") and 17
 // (a date), a SST holding `strings` unless with_sst is false, a BOUNDSHEET per sheet,
 // `extra_globals` before EOF), then the sheets.
-std::string fixture_stream(const std::vector<std::u16string>& strings, const std::vector<FixtureSheet>& sheets,
+std::string fixture_stream(const std::vector<std::u16string>& strings,
+                           const std::vector<FixtureSheet>& sheets,
                            const std::string& extra_globals = "", bool with_sst = true);
 
 // A compound file holding the stream under the given name.
-std::string fixture_file(const std::string& stream, const std::u16string& stream_name = u"Workbook");
+std::string fixture_file(const std::string& stream,
+                         const std::u16string& stream_name = u"Workbook");
 
 // The workbook stream of a compound file, found as the engine finds it.
 std::string workbook_stream(const std::string& file);

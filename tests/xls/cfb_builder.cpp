@@ -32,7 +32,8 @@ BuiltFile build_compound_file(int major_version, const std::vector<BuilderEntry>
   file.first_sector.assign(entries.size(), kEnd);
   const auto add_chain = [](std::vector<std::uint32_t>& table, std::size_t count) {
     const auto first = static_cast<std::uint32_t>(table.size());
-    for (std::size_t i = 0; i < count; ++i) table.push_back(i + 1 == count ? kEnd : first + static_cast<std::uint32_t>(i) + 1);
+    for (std::size_t i = 0; i < count; ++i)
+      table.push_back(i + 1 == count ? kEnd : first + static_cast<std::uint32_t>(i) + 1);
     return first;
   };
   for (std::size_t i = 1; i < entries.size(); ++i) {
@@ -56,14 +57,16 @@ BuiltFile build_compound_file(int major_version, const std::vector<BuilderEntry>
   std::string directory(((entries.size() * 128 + ss - 1) / ss) * ss, '\0');
   for (std::size_t k = 0; k < directory.size() / 128; ++k) {
     const std::size_t at = k * 128;
-    set32(directory, at + 68, 0xFFFFFFFF), set32(directory, at + 72, 0xFFFFFFFF), set32(directory, at + 76, 0xFFFFFFFF);
+    set32(directory, at + 68, 0xFFFFFFFF), set32(directory, at + 72, 0xFFFFFFFF),
+        set32(directory, at + 76, 0xFFFFFFFF);
     if (k >= entries.size()) continue;
     const BuilderEntry& e = entries[k];
     for (std::size_t c = 0; c < e.name.size(); ++c) set16(directory, at + 2 * c, e.name[c]);
     set16(directory, at + 64, static_cast<std::uint16_t>(2 * (e.name.size() + 1)));
     directory[at + 66] = static_cast<char>(e.type);
     directory[at + 67] = 1;  // black
-    set32(directory, at + 68, e.left), set32(directory, at + 72, e.right), set32(directory, at + 76, e.child);
+    set32(directory, at + 68, e.left), set32(directory, at + 72, e.right),
+        set32(directory, at + 76, e.child);
     directory.replace(at + 80, 16, e.clsid.data(), 16);
     set32(directory, at + 96, e.state_bits);
     set64(directory, at + 100, e.created), set64(directory, at + 108, e.modified);
@@ -73,9 +76,11 @@ BuiltFile build_compound_file(int major_version, const std::vector<BuilderEntry>
   file.directory_sector = add_chain(fat, directory.size() / ss);
   body += directory;
   std::string mini_fat_bytes;
-  for (std::uint32_t v : mini_fat) mini_fat_bytes.append(4, '\0'), set32(mini_fat_bytes, mini_fat_bytes.size() - 4, v);
+  for (std::uint32_t v : mini_fat)
+    mini_fat_bytes.append(4, '\0'), set32(mini_fat_bytes, mini_fat_bytes.size() - 4, v);
   mini_fat_bytes.resize((mini_fat_bytes.size() + ss - 1) / ss * ss, '\xFF');
-  const std::uint32_t mini_fat_first = mini_fat_bytes.empty() ? kEnd : add_chain(fat, mini_fat_bytes.size() / ss);
+  const std::uint32_t mini_fat_first =
+      mini_fat_bytes.empty() ? kEnd : add_chain(fat, mini_fat_bytes.size() / ss);
   body += mini_fat_bytes;
   // The FAT covers itself: one more entry per FAT sector.
   std::size_t fat_sectors = 1;
@@ -95,9 +100,11 @@ BuiltFile build_compound_file(int major_version, const std::vector<BuilderEntry>
   set32(header, 44, static_cast<std::uint32_t>(fat_sectors));
   set32(header, 48, file.directory_sector);
   set32(header, 56, 4096);
-  set32(header, 60, mini_fat_first), set32(header, 64, static_cast<std::uint32_t>(mini_fat_bytes.size() / ss));
+  set32(header, 60, mini_fat_first),
+      set32(header, 64, static_cast<std::uint32_t>(mini_fat_bytes.size() / ss));
   set32(header, 68, kEnd), set32(header, 72, 0);
-  for (std::uint32_t i = 0; i < 109; ++i) set32(header, 76 + 4 * i, i < fat_sectors ? file.fat_sector + i : 0xFFFFFFFF);
+  for (std::uint32_t i = 0; i < 109; ++i)
+    set32(header, 76 + 4 * i, i < fat_sectors ? file.fat_sector + i : 0xFFFFFFFF);
   file.bytes = header + body;
   return file;
 }

@@ -26,7 +26,9 @@ struct BuiltFile {
   std::vector<std::uint32_t> first_sector;  // of each entry's data (regular or mini)
   std::uint32_t fat_sector = 0;             // first FAT sector
   std::uint32_t directory_sector = 0;
-  std::size_t sector_offset(std::uint32_t sector) const { return (sector + 1) * std::size_t{sector_size}; }
+  std::size_t sector_offset(std::uint32_t sector) const {
+    return (sector + 1) * std::size_t{sector_size};
+  }
 };
 
 // entries[0] is the root. major_version 3 (512-byte sectors) or 4 (4096-byte sectors).

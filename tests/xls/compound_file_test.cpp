@@ -19,7 +19,8 @@ namespace {
 
 std::string pattern(std::size_t size, int seed) {
   std::string out(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<char>((i * 31 + seed * 7 + i / 251) & 0xFF);
+  for (std::size_t i = 0; i < size; ++i)
+    out[i] = static_cast<char>((i * 31 + seed * 7 + i / 251) & 0xFF);
   return out;
 }
 
@@ -28,15 +29,17 @@ std::string pattern(std::size_t size, int seed) {
 std::vector<BuilderEntry> sample_entries() {
   std::vector<BuilderEntry> e(6);
   e[0].name = u"Root Entry", e[0].type = 5, e[0].child = 1;
-  e[1].name = u"Workbook", e[1].data = fixture_stream({u"eins"}, {{"Data", 0, worksheet("")}});
+  e[1].name = u"Workbook", e[1].data = fixture_stream({u"eins"}, {{u"Data", 0, worksheet("")}});
   e[1].data.resize(5000, '\0');
   e[1].left = 2, e[1].right = 5;
   e[2].name = u"Makros", e[2].type = 1, e[2].child = 3;
   std::memcpy(e[2].clsid.data(), "0123456789abcdef", 16);
-  e[2].state_bits = 0x00C0FFEE, e[2].created = 0x01D2A3B4C5D6E7F8, e[2].modified = 0x01D9000011112222;
+  e[2].state_bits = 0x00C0FFEE, e[2].created = 0x01D2A3B4C5D6E7F8,
+  e[2].modified = 0x01D9000011112222;
   e[3].name = u"Modul1", e[3].data = pattern(100, 1), e[3].left = 4;  // "Groß" sorts first: shorter
   e[4].name = u"Groß", e[4].data = pattern(5000, 2);
-  e[5].name = u"\x05SummaryInformation", e[5].data = pattern(300, 3), e[5].modified = 0x0102030405060708;
+  e[5].name = u"\x05SummaryInformation", e[5].data = pattern(300, 3),
+  e[5].modified = 0x0102030405060708;
   return e;
 }
 
@@ -47,7 +50,8 @@ TEST_P(CompoundFileVersions, SaveKeepsEveryStreamAndEntryOfAFileFromElsewhere) {
   const BuiltFile built = build_compound_file(GetParam(), entries);
   const xls::CompoundFile parsed = xls::CompoundFile::parse(built.bytes);
   ASSERT_GE(parsed.entry_count(), entries.size());  // the rest of the last sector: free entries
-  for (std::size_t i = 1; i < entries.size(); ++i) EXPECT_EQ(parsed.entry(i).data, entries[i].data) << i;
+  for (std::size_t i = 1; i < entries.size(); ++i)
+    EXPECT_EQ(parsed.entry(i).data, entries[i].data) << i;
 
   // Through the workbook API with a cell written: only the workbook stream may change.
   xls::Workbook workbook = xls::Workbook::open_bytes(built.bytes, "built");
@@ -82,10 +86,11 @@ TEST_P(CompoundFileVersions, SaveKeepsEveryStreamAndEntryOfAFileFromElsewhere) {
 INSTANTIATE_TEST_SUITE_P(SectorSizes, CompoundFileVersions, ::testing::Values(3, 4));
 
 TEST(CompoundFile, SmallStreamMovesOutOfTheMiniStreamWhenItGrows) {
-  std::string stream = fixture_stream({}, {{"Data", 0, worksheet("")}});
+  std::string stream = fixture_stream({}, {{u"Data", 0, worksheet("")}});
   ASSERT_LT(stream.size(), 4096u);
   xls::Workbook workbook = xls::Workbook::open_bytes(fixture_file(stream), "small");
-  for (int row = 1; row <= 300; ++row) workbook.set_text(0, row, 1, u"zeile " + std::u16string(1, u'A' + row % 26));
+  for (int row = 1; row <= 300; ++row)
+    workbook.set_text(0, row, 1, u"zeile " + std::u16string(1, u'A' + row % 26));
   TempFolder folder;
   write_bytes(folder / "grown.xls", workbook.to_bytes());
   EXPECT_GT(workbook_stream(workbook.to_bytes()).size(), 4096u);
@@ -97,7 +102,8 @@ TEST(CompoundFile, SmallStreamMovesOutOfTheMiniStreamWhenItGrows) {
 TEST(CompoundFile, LargeFileNeedsMoreThanTheHeadersFatListAndStaysReadable) {
   // 8 MB in 512-byte sectors needs more FAT sectors than the header lists (109).
   const std::string big = pattern(8u << 20, 4);
-  const std::string bytes = xls::CompoundFile::create({{u"Daten", big}, {u"klein", "x"}}).serialize();
+  const std::string bytes =
+      xls::CompoundFile::create({{u"Daten", big}, {u"klein", "x"}}).serialize();
   const xls::CompoundFile parsed = xls::CompoundFile::parse(bytes);
   EXPECT_TRUE(parsed.entry(*parsed.find_root_stream(u"daten")).data == big);
   TempFolder folder;
@@ -111,6 +117,7 @@ struct Damage {
   const char* name;
   void (*apply)(BuiltFile& file);
   const char* expected;  // part of the description
+  friend void PrintTo(const Damage& value, std::ostream* out) { *out << value.name; }
 };
 
 void set32_at(std::string& s, std::size_t at, std::uint32_t v) {
@@ -122,14 +129,19 @@ std::size_t entry_at(const BuiltFile& f, std::size_t index) {
 }
 
 const Damage kDamages[] = {
-    {"fat chain loops", [](BuiltFile& f) {
+    {"fat chain loops",
+     [](BuiltFile& f) {
        const std::uint32_t s = f.first_sector[1];
        set32_at(f.bytes, f.sector_offset(f.fat_sector) + 4 * (s + 1), s);  // second sector -> first
-     }, "loops back"},
+     },
+     "loops back"},
     {"directory loops", [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 3) + 72, 2); }, "loops"},
-    {"stream starts beyond the end", [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 1) + 116, 90000); }, "beyond"},
-    {"stream longer than the file", [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 4) + 120, 0x7FFFFFFF); }, "claims"},
-    {"link to a missing entry", [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 0) + 76, 77); }, "missing entry"},
+    {"stream starts beyond the end",
+     [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 1) + 116, 90000); }, "beyond"},
+    {"stream longer than the file",
+     [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 4) + 120, 0x7FFFFFFF); }, "claims"},
+    {"link to a missing entry", [](BuiltFile& f) { set32_at(f.bytes, entry_at(f, 0) + 76, 77); },
+     "missing entry"},
     {"bad byte order", [](BuiltFile& f) { f.bytes[28] = 0; }, "header"},
     {"cut in half", [](BuiltFile& f) { f.bytes.resize(f.bytes.size() / 2); }, ""},
     {"header only", [](BuiltFile& f) { f.bytes.resize(512); }, ""},
@@ -147,14 +159,16 @@ TEST_P(DamagedCompoundFile, IsRefusedWithADescription) {
   } catch (const xls::Error& error) {
     EXPECT_EQ(error.number(), 1004);
     EXPECT_NE(std::string(error.what()).find("broken.xls"), std::string::npos) << error.what();
-    EXPECT_NE(std::string(error.what()).find(GetParam().expected), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find(GetParam().expected), std::string::npos)
+        << error.what();
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, DamagedCompoundFile, ::testing::ValuesIn(kDamages),
                          [](const auto& info) {
                            std::string name = info.param.name;
-                           for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           for (char& c : name)
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return name;
                          });
 

@@ -29,28 +29,57 @@ struct Write {
 struct ProducerCase {
   const char* name;
   const char* file;
-  std::u16string sheet;  // as the caller spells it
+  std::u16string sheet;              // as the caller spells it
   std::vector<Write> first, second;  // before the first save, before the second
+  friend void PrintTo(const ProducerCase& value, std::ostream* out) { *out << value.name; }
 };
 
 const ProducerCase kCases[] = {
-    {"xlwt_plain", "plain.xls", u"data", {{1, 1, u"Kopf"}, {2, 2, u"zwölf"}}, {{10, 5, u"neu", 16}}},
-    {"xlwt_middle_sheet", "multi.xls", u"Data", {{1, 1, u"überschrieben"}, {3, 3, u"Ωμέγα", 16}}, {{2, 2, u"z"}}},
+    {"xlwt_plain",
+     "plain.xls",
+     u"data",
+     {{1, 1, u"Kopf"}, {2, 2, u"zwölf"}},
+     {{10, 5, u"neu", 16}}},
+    {"xlwt_middle_sheet",
+     "multi.xls",
+     u"Data",
+     {{1, 1, u"überschrieben"}, {3, 3, u"Ωμέγα", 16}},
+     {{2, 2, u"z"}}},
     {"xlwt_cyrillic_sheet", "multi.xls", u"итоги", {{1, 1, u"Конец"}}, {{6, 2, u"statt -7"}}},
-    {"xlwt_kinds", "kinds.xls", u"Data",
+    {"xlwt_kinds",
+     "kinds.xls",
+     u"Data",
      {{2, 1, u"statt Formel"}, {2, 5, u"mitten im Lauf"}, {1, 5, u"statt TRUE"}},
      {{1, 6, u"statt Fehler"}, {1, 4, u"statt 0.1"}, {2, 2, u"statt Datum"}}},
-    {"xlwt_256_columns", "wide.xls", u"Data", {{1, 256, u"letzte"}, {3, 256, u"neu", 16}}, {{2, 128, u"mitte"}}},
-    {"xlwt_long_strings", "long.xls", u"Data", {{1, 1, u"kurz statt lang"}, {1600, 2, u"unten", 16}},
+    {"xlwt_256_columns",
+     "wide.xls",
+     u"Data",
+     {{1, 256, u"letzte"}, {3, 256, u"neu", 16}},
+     {{2, 128, u"mitte"}}},
+    {"xlwt_long_strings",
+     "long.xls",
+     u"Data",
+     {{1, 1, u"kurz statt lang"}, {1600, 2, u"unten", 16}},
      {{2, 1, std::u16string(9000, u'Я')}}},
-    {"xlwt_many_blocks", "blocks.xls", u"Data",
+    {"xlwt_many_blocks",
+     "blocks.xls",
+     u"Data",
      {{2, 3, u"a", 16}, {40, 3, u"b", 16}, {77, 3, u"c", 16}, {150, 3, u"d", 16}},
      {{199, 1, u"e"}, {300, 1, u"f", 16}}},
-    {"libreoffice_chart_merged", "lo_chart.xls", u"Data",
-     {{2, 2, u"statt Zahl"}, {1, 4, u"verbunden"}}, {{30, 1, u"neu", 15}}},
-    {"libreoffice_formulas", "lo_formulas.xls", u"DATA",
-     {{3, 3, u"mitten im MULRK"}, {4, 1, u"statt Textformel"}}, {{1, 1, u"xyz"}, {8, 8, u"neu", 15}}},
-    {"engine_blank", "blank.xls", u"Data", {{1, 1, u"erste", 15}, {65536, 256, u"letzte", 15}},
+    {"libreoffice_chart_merged",
+     "lo_chart.xls",
+     u"Data",
+     {{2, 2, u"statt Zahl"}, {1, 4, u"verbunden"}},
+     {{30, 1, u"neu", 15}}},
+    {"libreoffice_formulas",
+     "lo_formulas.xls",
+     u"DATA",
+     {{3, 3, u"mitten im MULRK"}, {4, 1, u"statt Textformel"}},
+     {{1, 1, u"xyz"}, {8, 8, u"neu", 15}}},
+    {"engine_blank",
+     "blank.xls",
+     u"Data",
+     {{1, 1, u"erste", 15}, {65536, 256, u"letzte", 15}},
      {{5, 3, u"Ωμέγα", 15}}},
 };
 
@@ -63,7 +92,8 @@ class TemplateLock {
   TemplateLock() : folder_(binary_dir() / "tests/xls/templates") {
     std::filesystem::create_directories(folder_);
     fd_ = ::open((folder_ / "lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-    if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0) throw std::runtime_error("cannot lock the template folder");
+    if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
+      throw std::runtime_error("cannot lock the template folder");
   }
   ~TemplateLock() { ::close(fd_); }
   const std::filesystem::path& folder() const { return folder_; }
@@ -80,13 +110,16 @@ const std::filesystem::path& templates() {
     const auto made = lock.folder() / "made";
     const auto scripts = source_dir() / "tests/xls";
     const bool fresh = std::filesystem::exists(made) &&
-                       std::filesystem::last_write_time(made) > std::filesystem::last_write_time(scripts / "make_xlwt_templates.py") &&
-                       std::filesystem::last_write_time(made) > std::filesystem::last_write_time(scripts / "make_lo_templates.py");
+                       std::filesystem::last_write_time(made) >
+                           std::filesystem::last_write_time(scripts / "make_xlwt_templates.py") &&
+                       std::filesystem::last_write_time(made) >
+                           std::filesystem::last_write_time(scripts / "make_lo_templates.py");
     if (!fresh) {
       std::filesystem::remove(made);
-      run("/usr/bin/python3 " + quoted(scripts / "make_xlwt_templates.py") + " " + quoted(lock.folder()));
-      run("/usr/bin/python3 " + quoted(scripts / "make_lo_templates.py") + " " + quoted(lock.folder()) + " " +
-          quoted(lock.folder() / "profile"));
+      run("/usr/bin/python3 " + quoted(scripts / "make_xlwt_templates.py") + " " +
+          quoted(lock.folder()));
+      run("/usr/bin/python3 " + quoted(scripts / "make_lo_templates.py") + " " +
+          quoted(lock.folder()) + " " + quoted(lock.folder() / "profile"));
       write_bytes(made, "");
     }
     return lock.folder();
@@ -113,7 +146,9 @@ std::string format_of(const std::string& cell) {
   return cell.substr(first + 1, cell.find('\t', first + 1) - first - 1);
 }
 
-std::string xlrd_text(const std::u16string& text) { return "'" + xls::utf16_to_utf8(text) + "'"; }
+std::string xlrd_text(const std::u16string& text) {
+  return "'" + xls::utf16_to_utf8(text) + "'";
+}
 
 TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
   const ProducerCase& c = GetParam();
@@ -128,7 +163,8 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
   std::vector<std::vector<xls::Cell>> own_expected;
   {
     const xls::Workbook original = xls::Workbook::open(template_path);
-    for (std::size_t s = 0; s < original.sheet_count(); ++s) own_expected.push_back(original.cells(s));
+    for (std::size_t s = 0; s < original.sheet_count(); ++s)
+      own_expected.push_back(original.cells(s));
   }
 
   for (const auto* batch : {&c.first, &c.second}) {
@@ -139,11 +175,13 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
       workbook.set_text(*sheet, w.row, w.column, w.text);
       const auto key = std::make_tuple(static_cast<int>(*sheet), w.row, w.column);
       const auto old = before.cells.find(key);
-      const std::string format = old != before.cells.end() ? format_of(old->second) : std::to_string(w.new_cell_format);
+      const std::string format =
+          old != before.cells.end() ? format_of(old->second) : std::to_string(w.new_cell_format);
       expected.cells[key] = "1\t" + format + "\t" + xlrd_text(w.text);
       auto& own = own_expected[*sheet];
       std::erase_if(own, [&](const xls::Cell& cell) {
-        return cell.row == static_cast<std::uint32_t>(w.row) && cell.column == static_cast<std::uint32_t>(w.column);
+        return cell.row == static_cast<std::uint32_t>(w.row) &&
+               cell.column == static_cast<std::uint32_t>(w.column);
       });
       xls::Cell written;
       written.row = w.row, written.column = w.column;
@@ -186,7 +224,10 @@ TEST_F(Producers, FormulasOverWrittenCellsShowFreshResults) {
   };
   const Case cases[] = {
       {"recalc.xls", {{1, 1, u"40"}, {1, 2, u"2"}}, "Summe", "42,402\n"},
-      {"lo_formulas.xls", {{1, 1, u"abcdefgh"}, {1, 2, u"10"}}, "Rechnung", "8\n17\nabcdefgh10\n117.5\n"},
+      {"lo_formulas.xls",
+       {{1, 1, u"abcdefgh"}, {1, 2, u"10"}},
+       "Rechnung",
+       "8\n17\nabcdefgh10\n117.5\n"},
   };
   const TempFolder out;
   std::string files;
@@ -197,8 +238,10 @@ TEST_F(Producers, FormulasOverWrittenCellsShowFreshResults) {
     files += " " + quoted(out / c.file);
   }
   const TemplateLock lock;  // LibreOffice's profile is shared
-  run("cd " + quoted(out.path()) + " && soffice -env:UserInstallation=" + xls_test::quoted(std::filesystem::path(lock.profile_url())) +
-      " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'" +
+  run("cd " + quoted(out.path()) + " && soffice -env:UserInstallation=" +
+      xls_test::quoted(std::filesystem::path(lock.profile_url())) +
+      " --headless --convert-to 'csv:Text - txt - csv "
+      "(StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'" +
       files + " >/dev/null 2>&1");
   for (const Case& c : cases) {
     const std::string stem = std::filesystem::path(c.file).stem().string();

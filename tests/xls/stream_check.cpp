@@ -9,9 +9,12 @@ namespace xls_test {
 namespace {
 
 std::uint16_t u16(std::string_view s, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8));
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) |
+                                    (static_cast<unsigned char>(s[at + 1]) << 8));
 }
-std::uint32_t u32(std::string_view s, std::size_t at) { return u16(s, at) | (std::uint32_t{u16(s, at + 2)} << 16); }
+std::uint32_t u32(std::string_view s, std::size_t at) {
+  return u16(s, at) | (std::uint32_t{u16(s, at + 2)} << 16);
+}
 
 struct Rec {
   std::size_t at;  // of its header
@@ -21,8 +24,16 @@ struct Rec {
 
 bool is_cell(std::uint16_t id) {
   switch (id) {
-    case 0x0006: case 0x00BD: case 0x00BE: case 0x00D6: case 0x00FD:
-    case 0x0201: case 0x0203: case 0x0204: case 0x0205: case 0x027E:
+    case 0x0006:
+    case 0x00BD:
+    case 0x00BE:
+    case 0x00D6:
+    case 0x00FD:
+    case 0x0201:
+    case 0x0203:
+    case 0x0204:
+    case 0x0205:
+    case 0x027E:
       return true;
     default:
       return false;
@@ -31,14 +42,18 @@ bool is_cell(std::uint16_t id) {
 
 // The strings of the SST record at records[i] and its CONTINUE records, following the rules
 // for splitting them: a header never split, character data resumed after a flags byte.
-void check_strings(const std::vector<Rec>& records, std::size_t i, std::size_t labels, Report& report) {
+void check_strings(const std::vector<Rec>& records, std::size_t i, std::size_t labels,
+                   Report& report) {
   std::vector<std::size_t> parts{i};
-  while (parts.back() + 1 < records.size() && records[parts.back() + 1].id == 0x003C) parts.push_back(parts.back() + 1);
+  while (parts.back() + 1 < records.size() && records[parts.back() + 1].id == 0x003C)
+    parts.push_back(parts.back() + 1);
   std::size_t part = 0, offset = 8;
   const auto body = [&]() { return records[parts[part]].body; };
   const auto room = [&]() { return body().size() - offset; };
   const std::uint32_t total = u32(body(), 0), unique = u32(body(), 4);
-  if (total != labels) report.problems.push_back("SST counts " + std::to_string(total) + " references, sheets hold " + std::to_string(labels));
+  if (total != labels)
+    report.problems.push_back("SST counts " + std::to_string(total) + " references, sheets hold " +
+                              std::to_string(labels));
   for (std::uint32_t k = 0; k < unique; ++k) {
     if (room() == 0 && part + 1 < parts.size()) ++part, offset = 0;
     if (room() < 3) {
@@ -62,13 +77,15 @@ void check_strings(const std::vector<Rec>& records, std::size_t i, std::size_t l
         if (++part >= parts.size()) return report.problems.push_back("SST ends inside a string");
         offset = 1;
         flags = static_cast<std::uint8_t>(body()[0]);
-        if (flags > 1) report.problems.push_back("CONTINUE resumes characters without a flags byte");
+        if (flags > 1)
+          report.problems.push_back("CONTINUE resumes characters without a flags byte");
       }
       const std::size_t width = (flags & 1) ? 2 : 1;
       const std::size_t take = std::min(left, room() / width);
       if (take == 0) return report.problems.push_back("a character split over a CONTINUE boundary");
       for (std::size_t c = 0; c < take; ++c) {
-        text.push_back(width == 2 ? u16(body(), offset + 2 * c) : static_cast<unsigned char>(body()[offset + c]));
+        text.push_back(width == 2 ? u16(body(), offset + 2 * c)
+                                  : static_cast<unsigned char>(body()[offset + c]));
       }
       offset += take * width, left -= take;
     }
@@ -82,10 +99,12 @@ void check_strings(const std::vector<Rec>& records, std::size_t i, std::size_t l
   }
 }
 
-void check_sheet(const std::vector<Rec>& records, std::size_t begin, std::size_t end, Report& report) {
+void check_sheet(const std::vector<Rec>& records, std::size_t begin, std::size_t end,
+                 Report& report) {
   std::set<std::size_t> starts, dbcells;
   std::map<std::size_t, std::uint16_t> id_at;
-  for (std::size_t i = begin; i < end; ++i) id_at[records[i].at] = records[i].id, starts.insert(records[i].at);
+  for (std::size_t i = begin; i < end; ++i)
+    id_at[records[i].at] = records[i].id, starts.insert(records[i].at);
   std::uint32_t last_key = 0;
   bool any = false;
   std::uint32_t min_row = UINT32_MAX, max_row = 0, min_col = UINT32_MAX, max_col = 0;
@@ -101,7 +120,8 @@ void check_sheet(const std::vector<Rec>& records, std::size_t begin, std::size_t
       std::uint32_t last_col = col;
       if (r.id == 0x00BD || r.id == 0x00BE) last_col = u16(r.body, r.body.size() - 2);
       const std::uint32_t key = row << 8 | col;
-      if (any && key <= last_key) report.problems.push_back(name + "cells out of order at row " + std::to_string(row + 1));
+      if (any && key <= last_key)
+        report.problems.push_back(name + "cells out of order at row " + std::to_string(row + 1));
       any = true, last_key = row << 8 | last_col;
       min_row = std::min(min_row, row), max_row = std::max(max_row, row);
       min_col = std::min(min_col, col), max_col = std::max(max_col, last_col);
@@ -128,7 +148,8 @@ void check_sheet(const std::vector<Rec>& records, std::size_t begin, std::size_t
     if (r.id == 0x020B && r.body.size() >= 16) {
       std::set<std::size_t> listed;
       for (std::size_t k = 16; k + 4 <= r.body.size(); k += 4) listed.insert(u32(r.body, k));
-      if (listed != dbcells) report.problems.push_back(name + "INDEX does not list its DBCELL records");
+      if (listed != dbcells)
+        report.problems.push_back(name + "INDEX does not list its DBCELL records");
       const std::uint32_t width_at = u32(r.body, 12);
       if (width_at != 0 && (!id_at.count(width_at) || id_at[width_at] != 0x0055)) {
         report.problems.push_back(name + "INDEX does not point at DEFCOLWIDTH");

@@ -15,8 +15,8 @@ namespace xls_test {
 
 struct Report {
   std::vector<std::string> problems;
-  std::vector<std::u16string> strings;     // of the SST, in order
-  std::set<std::size_t> string_starts;     // stream positions of each string's header
+  std::vector<std::u16string> strings;  // of the SST, in order
+  std::set<std::size_t> string_starts;  // stream positions of each string's header
   std::vector<std::uint32_t> sheet_offsets;
   std::optional<std::uint32_t> recalc_engine;  // RECALCID's engine id, when there is one
 };

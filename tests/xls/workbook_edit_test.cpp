@@ -16,34 +16,45 @@ namespace {
 // numbers in A2:C2 and a run of formatted blanks in E2:G2. Cell formats 15, 16 and 17.
 std::string every_kind_of_cell() {
   const std::string table =
-      record(0x0208, "0000 0000 0700 FF00 0000 0000 0001 0F00") +  // ROW 1: columns A..G, default height
-      record(0x0203, "0000 0000 1000 000000000000F83F") +          // NUMBER A1, format 16: 1.5
-      record(0x027E, "0000 0100 0F00 0A000000") +                  // RK B1: integer 2 (2 << 2 | 2)
-      record(0x00FD, "0000 0200 1100 00000000") +                  // LABELSST C1, format 17: string 0
-      record(0x0204, "0000 0300 0F00 0300 00 616263") +            // LABEL D1: 3 compressed characters "abc"
-      record(0x0201, "0000 0400 1000") +                           // BLANK E1, format 16
-      record(0x0205, "0000 0500 0F00 01 00") +                     // BOOLERR F1: boolean TRUE
+      record(0x0208,
+             "0000 0000 0700 FF00 0000 0000 0001 0F00") +  // ROW 1: columns A..G, default height
+      record(0x0203, "0000 0000 1000 000000000000F83F") +  // NUMBER A1, format 16: 1.5
+      record(0x027E, "0000 0100 0F00 0A000000") +          // RK B1: integer 2 (2 << 2 | 2)
+      record(0x00FD, "0000 0200 1100 00000000") +          // LABELSST C1, format 17: string 0
+      record(0x0204, "0000 0300 0F00 0300 00 616263") +  // LABEL D1: 3 compressed characters "abc"
+      record(0x0201, "0000 0400 1000") +                 // BLANK E1, format 16
+      record(0x0205, "0000 0500 0F00 01 00") +           // BOOLERR F1: boolean TRUE
       // FORMULA G1, format 17: cached text result (00 .. FFFF), no flags, chn, 3 bytes: PtgInt 5
       record(0x0006, "0000 0600 1100 00 00 00 00 00 00 FFFF 0000 00000000 0300 1E0500") +
-      record(0x0207, "0300 00 787978") +                           // STRING: the formula's text "xyx"
+      record(0x0207, "0300 00 787978") +  // STRING: the formula's text "xyx"
       record(0x0208, "0100 0000 0700 FF00 0000 0000 0001 0F00") +  // ROW 2
       // MULRK A2:C2: (format 15, RK 1), (16, RK 2), (17, RK 3), last column C
       record(0x00BD, "0100 0000 0F00 06000000 1000 0A000000 1100 0E000000 0200") +
-      record(0x00BE, "0100 0400 0F00 1000 1100 0600");             // MULBLANK E2:G2: formats 15, 16, 17
-  return fixture_file(fixture_stream({u"geteilt"}, {{"Data", 0, worksheet(table)}, {"Rest", 0, worksheet("")}}));
+      record(0x00BE, "0100 0400 0F00 1000 1100 0600");  // MULBLANK E2:G2: formats 15, 16, 17
+  return fixture_file(
+      fixture_stream({u"geteilt"}, {{u"Data", 0, worksheet(table)}, {u"Rest", 0, worksheet("")}}));
 }
 
 struct Overwrite {
   const char* what;
   int row, column;
   int format;  // the cell's format before and after
+  friend void PrintTo(const Overwrite& value, std::ostream* out) { *out << value.what; }
 };
 
 const Overwrite kOverwrites[] = {
-    {"number", 1, 1, 16},          {"rk", 1, 2, 15},           {"shared_string", 1, 3, 17},
-    {"label", 1, 4, 15},           {"blank", 1, 5, 16},        {"boolean", 1, 6, 15},
-    {"formula_with_text", 1, 7, 17}, {"run_start", 2, 1, 15},  {"run_middle", 2, 2, 16},
-    {"run_end", 2, 3, 17},         {"gap_between_runs", 2, 4, 15}, {"blank_run_middle", 2, 6, 16},
+    {"number", 1, 1, 16},
+    {"rk", 1, 2, 15},
+    {"shared_string", 1, 3, 17},
+    {"label", 1, 4, 15},
+    {"blank", 1, 5, 16},
+    {"boolean", 1, 6, 15},
+    {"formula_with_text", 1, 7, 17},
+    {"run_start", 2, 1, 15},
+    {"run_middle", 2, 2, 16},
+    {"run_end", 2, 3, 17},
+    {"gap_between_runs", 2, 4, 15},
+    {"blank_run_middle", 2, 6, 16},
     {"new_row", 40, 2, 15},
 };
 
@@ -67,8 +78,10 @@ ReadBack* OverwriteEachKind::before_ = nullptr;
 std::size_t count_records(std::string_view stream, std::uint16_t id) {
   std::size_t count = 0;
   for (std::size_t at = 0; at + 4 <= stream.size();) {
-    const auto rid = static_cast<std::uint16_t>(static_cast<unsigned char>(stream[at]) | static_cast<unsigned char>(stream[at + 1]) << 8);
-    const auto length = static_cast<std::size_t>(static_cast<unsigned char>(stream[at + 2]) | static_cast<unsigned char>(stream[at + 3]) << 8);
+    const auto rid = static_cast<std::uint16_t>(static_cast<unsigned char>(stream[at]) |
+                                                static_cast<unsigned char>(stream[at + 1]) << 8);
+    const auto length = static_cast<std::size_t>(static_cast<unsigned char>(stream[at + 2]) |
+                                                 static_cast<unsigned char>(stream[at + 3]) << 8);
     if (rid == 0 && length == 0) break;
     count += rid == id;
     at += 4 + length;
@@ -96,13 +109,15 @@ TEST_P(OverwriteEachKind, CellHoldsTheTextWithItsFormatAndNothingElseChanges) {
   const xls::Workbook reopened = xls::Workbook::open(out);
   std::vector<xls::Cell> own_expected;
   for (const xls::Cell& cell : own_before) {
-    if (cell.row != static_cast<std::uint32_t>(c.row) || cell.column != static_cast<std::uint32_t>(c.column)) {
+    if (cell.row != static_cast<std::uint32_t>(c.row) ||
+        cell.column != static_cast<std::uint32_t>(c.column)) {
       own_expected.push_back(cell);
     }
   }
   std::vector<xls::Cell> own_after;
   for (const xls::Cell& cell : reopened.cells(0)) {
-    if (cell.row == static_cast<std::uint32_t>(c.row) && cell.column == static_cast<std::uint32_t>(c.column)) {
+    if (cell.row == static_cast<std::uint32_t>(c.row) &&
+        cell.column == static_cast<std::uint32_t>(c.column)) {
       EXPECT_EQ(cell.value.text, u"neu");
       EXPECT_EQ(cell.value.kind, xls::CellKind::text);
     } else {
@@ -135,9 +150,13 @@ TEST(WorkbookEdit, RowsAcrossSeveralBlocksGetADbcellEachListedInTheIndex) {
 
 TEST(WorkbookEdit, NewCellTakesItsRowOrColumnFormat) {
   const std::string stream = fixture_stream(
-      {}, {{"Data", 0,
-            worksheet(record(0x0208, "0900 0000 0000 FF00 0000 0000 8001 1000"),  // ROW 10: formatted (0x80), format 16
-                      record(0x007D, "0300 0400 0009 1100 0000 0000"))}});     // COLINFO D:E, width, format 17
+      {},
+      {{u"Data", 0,
+        worksheet(
+            record(
+                0x0208,
+                "0900 0000 0000 FF00 0000 0000 8001 1000"),  // ROW 10: formatted (0x80), format 16
+            record(0x007D, "0300 0400 0009 1100 0000 0000"))}});  // COLINFO D:E, width, format 17
   xls::Workbook workbook = xls::Workbook::open_bytes(fixture_file(stream));
   workbook.set_text(0, 10, 1, u"row");
   workbook.set_text(0, 5, 4, u"column");
@@ -157,38 +176,47 @@ TEST(WorkbookEdit, SharedFormulaRecordMovesOnWhenItsFirstCellIsOverwritten) {
       record(0x0006, "0000 0000 0F00 0000000000001040 0800 00000000 0500 01 0000 0000") +
       // SHRFMLA A1:B1, reserved, used by 2 cells, 3 bytes: PtgInt 4
       record(0x04BC, "0000 0000 00 01 00 02 0300 1E0400") +
-      record(0x0006, "0000 0100 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");  // FORMULA B1, same
-  xls::Workbook workbook = xls::Workbook::open_bytes(fixture_file(fixture_stream({}, {{"Data", 0, worksheet(table)}})));
+      record(
+          0x0006,
+          "0000 0100 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");  // FORMULA B1, same
+  xls::Workbook workbook =
+      xls::Workbook::open_bytes(fixture_file(fixture_stream({}, {{u"Data", 0, worksheet(table)}})));
   workbook.set_text(0, 1, 1, u"weg");
   const std::string stream = workbook_stream(workbook.to_bytes());
-  const std::string formula_b1 = record(0x0006, "0000 0100 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");
-  EXPECT_NE(stream.find(formula_b1 + record(0x04BC, "0000 0000 00 01 00 02 0300 1E0400")), std::string::npos);
+  const std::string formula_b1 =
+      record(0x0006, "0000 0100 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");
+  EXPECT_NE(stream.find(formula_b1 + record(0x04BC, "0000 0000 00 01 00 02 0300 1E0400")),
+            std::string::npos);
   EXPECT_EQ(workbook.cell(0, 1, 2)->value.number, 4.0);
 }
 
 // A worksheet, a chart sheet, a macro sheet and another worksheet.
 std::string mixed_sheets() {
-  const std::string chart = record(0x0809, "0006 2000 BB0D CC07 00000000 06000000") +  // BOF: chart
-                            record(0x1002, "00000000 00000000 0000E001 00006801") +    // CHART: position, size
-                            record(0x1033, "") + record(0x1034, "") +                  // BEGIN, END
-                            record(0x000A, "");                                        // EOF
-  const std::string macros = record(0x0809, "0006 4000 BB0D CC07 00000000 06000000") +  // BOF: macro sheet
-                             record(0x0200, "00000000 01000000 0000 0100 0000") +        // DIMENSIONS: A1
-                             record(0x0203, "0000 0000 0F00 0000000000000840") +         // NUMBER A1: 3
-                             record(0x000A, "");                                         // EOF
-  return fixture_file(fixture_stream({u"zwei"}, {{"Data", 0, worksheet("")},
-                                                 {"Diagramm", 2, chart},
-                                                 {"Makro", 1, macros},
-                                                 {"Zweite", 0,
-                                                  worksheet(record(0x00FD, "0000 0000 0F00 00000000"),  // LABELSST A1
-                                                            "", "00000000 01000000 0000 0100 0000")}}));
+  const std::string chart =
+      record(0x0809, "0006 2000 BB0D CC07 00000000 06000000") +  // BOF: chart
+      record(0x1002, "00000000 00000000 0000E001 00006801") +    // CHART: position, size
+      record(0x1033, "") + record(0x1034, "") +                  // BEGIN, END
+      record(0x000A, "");                                        // EOF
+  const std::string macros =
+      record(0x0809, "0006 4000 BB0D CC07 00000000 06000000") +  // BOF: macro sheet
+      record(0x0200, "00000000 01000000 0000 0100 0000") +       // DIMENSIONS: A1
+      record(0x0203, "0000 0000 0F00 0000000000000840") +        // NUMBER A1: 3
+      record(0x000A, "");                                        // EOF
+  return fixture_file(fixture_stream(
+      {u"zwei"}, {{u"Data", 0, worksheet("")},
+                  {u"Diagramm", 2, chart},
+                  {u"Makro", 1, macros},
+                  {u"Zweite", 0,
+                   worksheet(record(0x00FD, "0000 0000 0F00 00000000"),  // LABELSST A1
+                             "", "00000000 01000000 0000 0100 0000")}}));
 }
 
 std::vector<std::string> substreams(const std::string& stream) {
   const Report report = check_stream(stream);
   std::vector<std::string> out;
   for (std::size_t k = 0; k < report.sheet_offsets.size(); ++k) {
-    const std::size_t end = k + 1 < report.sheet_offsets.size() ? report.sheet_offsets[k + 1] : stream.size();
+    const std::size_t end =
+        k + 1 < report.sheet_offsets.size() ? report.sheet_offsets[k + 1] : stream.size();
     out.push_back(stream.substr(report.sheet_offsets[k], end - report.sheet_offsets[k]));
   }
   return out;
@@ -205,7 +233,8 @@ TEST(WorkbookEdit, OtherSheetsOfEveryKindKeepTheirBytes) {
   ASSERT_EQ(after.size(), 4u);
   EXPECT_NE(after[0], before[0]);
   for (std::size_t k = 1; k < 4; ++k) EXPECT_EQ(after[k], before[k]) << "sheet " << k;
-  EXPECT_EQ(check_stream(workbook_stream(workbook.to_bytes())).problems, std::vector<std::string>{});
+  EXPECT_EQ(check_stream(workbook_stream(workbook.to_bytes())).problems,
+            std::vector<std::string>{});
   EXPECT_EQ(workbook.cell(3, 1, 1)->value.text, u"zwei");
 }
 
@@ -227,11 +256,12 @@ struct Limit {
   std::int64_t row, column;
   std::size_t length;
   const char* named;  // in the description
+  friend void PrintTo(const Limit& value, std::ostream* out) { *out << value.what; }
 };
 
 const Limit kLimits[] = {
-    {"row_65537", 65537, 1, 1, "65536"}, {"row_0", 0, 1, 1, "65536"},
-    {"column_257", 1, 257, 1, "256"},    {"column_0", 1, 0, 1, "256"},
+    {"row_65537", 65537, 1, 1, "65536"},  {"row_0", 0, 1, 1, "65536"},
+    {"column_257", 1, 257, 1, "256"},     {"column_0", 1, 0, 1, "256"},
     {"text_32768", 1, 1, 32768, "32767"},
 };
 
@@ -260,12 +290,14 @@ TEST(WorkbookEdit, LargestCellsAtTheEdgesOfTheSheetAreAccepted) {
   workbook.set_text(0, 65536, 256, longest);
   const xls::Workbook reopened = xls::Workbook::open_bytes(workbook.to_bytes());
   EXPECT_EQ(reopened.cell(0, 65536, 256)->value.text, longest);
-  EXPECT_EQ(check_stream(workbook_stream(workbook.to_bytes())).problems, std::vector<std::string>{});
+  EXPECT_EQ(check_stream(workbook_stream(workbook.to_bytes())).problems,
+            std::vector<std::string>{});
 }
 
 TEST(WorkbookEdit, RecalculationOnLoadIsRequestedOnlyWhenSomethingChanged) {
-  const std::string stream = fixture_stream({}, {{"Data", 0, worksheet("")}},
-                                            record(0x01C1, "C101 0000 548D0100"));  // RECALCID: engine 101716
+  const std::string stream =
+      fixture_stream({}, {{u"Data", 0, worksheet("")}},
+                     record(0x01C1, "C101 0000 548D0100"));  // RECALCID: engine 101716
   const std::string file = fixture_file(stream);
   EXPECT_EQ(workbook_stream(xls::Workbook::open_bytes(file).to_bytes()), stream);
   xls::Workbook workbook = xls::Workbook::open_bytes(file);
@@ -275,8 +307,8 @@ TEST(WorkbookEdit, RecalculationOnLoadIsRequestedOnlyWhenSomethingChanged) {
 
 TEST(WorkbookEdit, WorkbookWithoutSharedStringsGetsATable) {
   const std::string table = record(0x0204, "0000 0000 0F00 0200 00 6869");  // LABEL A1: "hi"
-  xls::Workbook workbook =
-      xls::Workbook::open_bytes(fixture_file(fixture_stream({}, {{"Data", 0, worksheet(table)}}, "", false)));
+  xls::Workbook workbook = xls::Workbook::open_bytes(
+      fixture_file(fixture_stream({}, {{u"Data", 0, worksheet(table)}}, "", false)));
   workbook.set_text(0, 2, 1, u"neu");
   TempFolder folder;
   workbook.save_as(folder / "sst.xls");

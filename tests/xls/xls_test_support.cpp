@@ -40,7 +40,8 @@ std::string run(const std::string& command) {
   std::string output;
   std::array<char, 4096> buffer;
   std::size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    output.append(buffer.data(), n);
   const int status = ::pclose(pipe);
   EXPECT_EQ(status, 0) << "command failed: " << command << "\n" << output;
   return output;
@@ -52,8 +53,12 @@ std::string quoted(const std::filesystem::path& path) {
   return out + "'";
 }
 
-std::filesystem::path source_dir() { return SCHREIBER_SOURCE_DIR; }
-std::filesystem::path binary_dir() { return SCHREIBER_BINARY_DIR; }
+std::filesystem::path source_dir() {
+  return SCHREIBER_SOURCE_DIR;
+}
+std::filesystem::path binary_dir() {
+  return SCHREIBER_BINARY_DIR;
+}
 
 std::map<std::string, ReadBack> read_back(const std::vector<std::filesystem::path>& files) {
   std::string command = "/usr/bin/python3 " + quoted(source_dir() / "tests/xls/read_back.py");

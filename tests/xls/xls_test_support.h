@@ -35,7 +35,7 @@ std::filesystem::path binary_dir();
 
 // What xlrd reads from one workbook file (see read_back.py).
 struct ReadBack {
-  std::string error;  // xlrd's refusal, if any
+  std::string error;                // xlrd's refusal, if any
   std::vector<std::string> sheets;  // repr() of each name
   // (sheet, row, column) -> "type<TAB>xf<TAB>repr(value)"
   std::map<std::tuple<int, int, int>, std::string> cells;

@@ -21,7 +21,9 @@ namespace {
 
 constexpr const char* kTitle = "Schreiber";
 // The label captions at design time (Windows-1252 bytes).
-constexpr const char* kLabel3Caption = "Datei wird \xFC" "bertragen";
+constexpr const char* kLabel3Caption =
+    "Datei wird \xFC"
+    "bertragen";
 constexpr const char* kLabel4Caption = "Daten in CSV Format konvertieren";
 
 QString from_codepage(const std::string& bytes) {
@@ -154,11 +156,12 @@ Form2Window::Form2Window(double dots_per_inch) {
   image2_ = make_image(this, "Image2",
                        scaled_pixmap(pictures::receiving_picture(), scale_, device_ratio));
   image2_->setGeometry(place(kImagePlace));
-  image1_ = make_image(this, "Image1",
-                       scaled_pixmap(pictures::waiting_picture(), scale_, device_ratio));
+  image1_ =
+      make_image(this, "Image1", scaled_pixmap(pictures::waiting_picture(), scale_, device_ratio));
   image1_->setGeometry(place(kImagePlace));
 
-  setTabOrder(combo1_, command1_);
+  // Only the list and the button take the focus, so Tab goes between the two; the list
+  // comes first.
   combo1_->setFocus();
 
   connect(combo1_, &QComboBox::activated, this, [this](int) { run_handler(on_combo1_click); });
@@ -212,11 +215,17 @@ void Form2Window::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form2Window::Form2_Refresh() { repaint(); }
+void Form2Window::Form2_Refresh() {
+  repaint();
+}
 
-void Form2Window::Command1_SetVisible(bool visible) { command1_->setVisible(visible); }
+void Form2Window::Command1_SetVisible(bool visible) {
+  command1_->setVisible(visible);
+}
 
-void Form2Window::Combo1_SetEnabled(bool enabled) { combo1_->setEnabled(enabled); }
+void Form2Window::Combo1_SetEnabled(bool enabled) {
+  combo1_->setEnabled(enabled);
+}
 
 std::int16_t Form2Window::Combo1_ListIndex() {
   return static_cast<std::int16_t>(combo1_->currentIndex());
@@ -240,26 +249,38 @@ void Form2Window::Label3_SetCaption(const std::string& caption) {
   label3_->setText(from_codepage(caption));
 }
 
-void Form2Window::Label3_SetVisible(bool visible) { label3_->setVisible(visible); }
+void Form2Window::Label3_SetVisible(bool visible) {
+  label3_->setVisible(visible);
+}
 
-std::string Form2Window::Label4_Caption() { return label4_caption_; }
+std::string Form2Window::Label4_Caption() {
+  return label4_caption_;
+}
 
 void Form2Window::Label4_SetCaption(const std::string& caption) {
   label4_caption_ = caption;
   label4_->setText(from_codepage(caption));
 }
 
-void Form2Window::Label4_SetVisible(bool visible) { label4_->setVisible(visible); }
+void Form2Window::Label4_SetVisible(bool visible) {
+  label4_->setVisible(visible);
+}
 
-void Form2Window::Label4_Refresh() { label4_->repaint(); }
+void Form2Window::Label4_Refresh() {
+  label4_->repaint();
+}
 
-void Form2Window::Image1_SetVisible(bool visible) { image1_->setVisible(visible); }
+void Form2Window::Image1_SetVisible(bool visible) {
+  image1_->setVisible(visible);
+}
 
-void Form2Window::Image2_SetVisible(bool visible) { image2_->setVisible(visible); }
+void Form2Window::Image2_SetVisible(bool visible) {
+  image2_->setVisible(visible);
+}
 
 void Form2Window::MsgBox(const std::string& prompt, int style, const std::string& title) {
-  QMessageBox box(message_icon(style), from_codepage(title), prompt_lines(prompt),
-                  QMessageBox::Ok, this);
+  QMessageBox box(message_icon(style), from_codepage(title), prompt_lines(prompt), QMessageBox::Ok,
+                  this);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();

@@ -9,7 +9,9 @@
 namespace schreiber::window::qt {
 namespace {
 
-QColor to_qcolor(pictures::Color color) { return QColor(color.red, color.green, color.blue); }
+QColor to_qcolor(pictures::Color color) {
+  return QColor(color.red, color.green, color.blue);
+}
 
 QPolygonF to_polygon(const std::vector<pictures::Point>& points) {
   QPolygonF polygon;

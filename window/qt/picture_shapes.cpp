@@ -93,9 +93,9 @@ Picture window_icon(int size) {
     picture.shapes.push_back(rectangle(kBlack, left * u, top * u, right * u, bottom * u));
   };
   const auto head = [&](Point tip, Point base_a, Point base_b) {
-    picture.shapes.push_back(polygon(kBlack, {{tip.x * u, tip.y * u},
-                                              {base_a.x * u, base_a.y * u},
-                                              {base_b.x * u, base_b.y * u}}));
+    picture.shapes.push_back(polygon(
+        kBlack,
+        {{tip.x * u, tip.y * u}, {base_a.x * u, base_a.y * u}, {base_b.x * u, base_b.y * u}}));
   };
   // Upper arrow: points left, against a bar on the left.
   r(2, 2, 6, 16);

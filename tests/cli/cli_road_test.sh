@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# schreiber-cli end to end, as an operator's script would use it: a program folder with
+# the default template, the simulator on ports/COM1, capture, the workbooks read back by
+# dump; then the failures a script must be able to tell apart by exit status.
+set -euo pipefail
+cli_built=${1:?path of schreiber-cli}
+recording=${2:?path of the sample recording}
+folder=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$folder"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+mkdir -p "$folder/FILES/Vor" "$folder/Data" "$folder/ports"
+cp "$cli_built" "$folder/schreiber-cli"
+cli="$folder/schreiber-cli"
+"$cli" template "$folder/FILES/Vor/1.xls"
+"$cli" template "$folder/FILES/Vor/1.xls" 2>/dev/null && fail "template overwrote a file"
+
+# The whole road; the folder defaults to the executable's.
+"$cli" simulate --link "$folder/ports/COM1" "$recording" --start-when-configured 2>/dev/null &
+for _ in $(seq 50); do [[ -L "$folder/ports/COM1" ]] && break; sleep 0.1; done
+status=0
+"$cli" capture --port 1 2>"$folder/capture.err" || status=$?
+[[ $status -eq 0 ]] || fail "capture exit status $status: $(cat "$folder/capture.err")"
+cmp -s "$recording" "$folder/Schreiber.txt" || fail "capture file differs from the recording"
+[[ $(cat "$folder/PORT.ini") == $'0\r' ]] || fail "PORT.ini not written by --port"
+count=$(find "$folder/Data" -name '*.xls' | wc -l)
+[[ $count -eq 3 ]] || fail "expected 3 workbooks, found $count"
+book=$(find "$folder/Data" -name 'Ruecklauf_K1_*.xls')
+dump=$("$cli" dump "$book" --sheet Data)
+grep -q $'^1\t1\tOK$' <<<"$dump" || fail "no OK in cell 1,1"
+grep -q $'^5\t6\tR\xc3\xbccklauf Kessel 1$' <<<"$dump" || fail "comment with umlaut missing"
+
+# The same capture converted again in the same minute fails on the existing names:
+# exit status 2, the message on standard error, the workbooks untouched.
+before=$(md5sum "$folder"/Data/*.xls)
+status=0
+"$cli" convert 2>"$folder/convert.err" || status=$?
+if [[ $(date +%H%M) == $(basename "$book" .xls | sed 's/.*_//') ]]; then
+  [[ $status -eq 2 ]] || fail "convert again: exit status $status"
+  grep -q '^\[Error\] 58$' "$folder/convert.err" || fail "convert again: no failure 58 reported"
+fi
+[[ "$(md5sum "$folder"/Data/*.xls | grep -v '/1.xls')" == "$before" ]] || fail "workbooks changed"
+
+# No instrument on the port: exit status 1 and the message.
+rm -f "$folder/ports/COM1"
+ln -s "$folder/no-such-device" "$folder/ports/COM1"
+status=0
+"$cli" capture 2>"$folder/open.err" || status=$?
+[[ $status -eq 1 ]] || fail "open failure: exit status $status"
+grep -q '^\[Error\] Port opening Error$' "$folder/open.err" || fail "open failure message"
+grep -q '^Error Number: -1$' "$folder/open.err" || fail "open failure code"
+
+# Bad input: a one-line reason and a non-zero status.
+"$cli" capture --port 10 2>/dev/null && fail "--port 10 accepted"
+"$cli" dump "$folder/Schreiber.txt" >/dev/null 2>&1 && fail "dump of a non-workbook succeeded"
+echo "1 passed, 0 failed"
