@@ -95,7 +95,7 @@ class EmbeddedWorkbooks : public Workbooks {
   }
 
   std::shared_ptr<Workbook> Item(const std::string& name) override {
-    const std::string wanted = platform::codepage_to_file_name(name);
+    const std::string wanted = platform::codepage_to_file_name(name).string();
     for (const auto& workbook : application_->open_workbooks()) {
       if (same_name(workbook->path().filename().string(), wanted)) return workbook;
     }

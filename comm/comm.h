@@ -4,6 +4,7 @@
 // value greater than 0 for an open port, -1 for none). On Windows each member is the
 // kernel32 call of the same name; elsewhere an implementation gives the same results.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,9 @@ struct Dcb {
   std::uint8_t byte_size = 8;
   Parity parity = Parity::kNone;
   StopBits stop_bits = StopBits::kOne;
+  // The platform's own record, carried unchanged from GetCommState through BuildCommDCB to
+  // SetCommState (the whole DCB on Windows; unused elsewhere).
+  std::array<std::uint8_t, 32> platform{};
 };
 
 struct CommTimeouts {

@@ -82,6 +82,8 @@ std::string utf8_to_codepage(std::string_view utf8) {
   return out;
 }
 
-std::string codepage_to_file_name(std::string_view bytes) { return codepage_to_utf8(bytes); }
+std::filesystem::path codepage_to_file_name(std::string_view bytes) {
+  return std::filesystem::path(codepage_to_utf8(bytes));
+}
 
 }  // namespace schreiber::platform

@@ -5,5 +5,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 dir=$("$top/scripts/build.sh" "$@" | tail -n 1)
+if [[ "${1:-}" == "--sanitize" ]]; then
+  export LSAN_OPTIONS="suppressions=$top/tests/sanitizer/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1"
+fi
 cd "$dir"
 ctest --output-on-failure -j2 --timeout 300

@@ -65,8 +65,15 @@ class PosixFiles final : public FileSystem {
     static std::atomic<unsigned> counter{0};
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     for (int attempt = 0;; ++attempt) {
-      created = folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
-                          "-" + std::to_string(counter++) + ".tmp");
+      // Built step by step: GCC 12 misreports a chain of + on strings at -O3 (-Wrestrict).
+      std::string name = ".";
+      name += target.filename().string();
+      name += '.';
+      name += std::to_string(::getpid());
+      name += '-';
+      name += std::to_string(counter++);
+      name += ".tmp";
+      created = folder / name;
       const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd >= 0) {
         struct stat info {};

@@ -27,7 +27,9 @@ struct CaptureRow {
 };
 
 // Test names and failure messages show the row by its name.
-void PrintTo(const CaptureRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const CaptureRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 struct Outcome {
   window::ControlState state;

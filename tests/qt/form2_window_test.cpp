@@ -161,7 +161,9 @@ struct MessageRow {
 };
 
 // Test names and failure messages show the row by its name.
-void PrintTo(const MessageRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const MessageRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class QtMessageBox : public ::testing::TestWithParam<MessageRow> {};
 

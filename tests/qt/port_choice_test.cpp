@@ -18,7 +18,9 @@ struct StartRow {
 };
 
 // Test names and failure messages show the row by its name.
-void PrintTo(const StartRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const StartRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class QtStartUp : public ::testing::TestWithParam<StartRow> {};
 

@@ -1,0 +1,124 @@
+// The members the export calls, each one automation call by name, in the order the
+// export makes them. Names are code-page bytes; paths go over as the system's UTF-16.
+
+#include "automation/com_objects_win32.h"
+
+#include "automation/com_dispatch_win32.h"
+#include "platform/text_win32.h"
+
+namespace schreiber::automation {
+namespace {
+
+using com::Dispatch;
+using com::Variant;
+
+Variant text(const std::string& bytes) { return Variant(platform::codepage_to_wide(bytes)); }
+Variant path_text(const std::filesystem::path& path) { return Variant(path.native()); }
+
+class ComWorksheet : public Worksheet {
+ public:
+  explicit ComWorksheet(Dispatch sheet) : sheet_(std::move(sheet)) {}
+
+  void Activate() override { sheet_.call(L"Activate"); }
+
+  // sheet.Cells(row, column) = text
+  void SetCells(std::int32_t row, std::int32_t column, const std::string& value) override {
+    sheet_.get(L"Cells").put_default({Variant(row), Variant(column)}, text(value));
+  }
+
+ private:
+  Dispatch sheet_;
+};
+
+class ComWorkbook : public Workbook {
+ public:
+  explicit ComWorkbook(Dispatch book) : book_(std::move(book)) {}
+
+  // book.Worksheets(name)
+  std::shared_ptr<Worksheet> Worksheets(const std::string& name) override {
+    return std::make_shared<ComWorksheet>(book_.get(L"Worksheets").get_default({text(name)}));
+  }
+
+  // book.Close save_changes: one positional argument
+  void Close(bool save_changes) override { book_.call(L"Close", {Variant(save_changes)}); }
+
+ private:
+  Dispatch book_;
+};
+
+class ComWorkbooks : public Workbooks {
+ public:
+  explicit ComWorkbooks(Dispatch books) : books_(std::move(books)) {}
+
+  void Open(const std::filesystem::path& full_path) override {
+    books_.call(L"Open", {path_text(full_path)});
+  }
+
+  // Workbooks(name)
+  std::shared_ptr<Workbook> Item(const std::string& name) override {
+    return std::make_shared<ComWorkbook>(books_.get_default({text(name)}));
+  }
+
+ private:
+  Dispatch books_;
+};
+
+class ComApplication : public Application {
+ public:
+  explicit ComApplication(Dispatch application) : application_(std::move(application)) {}
+
+  std::shared_ptr<automation::Workbooks> Workbooks() override {
+    return std::make_shared<ComWorkbooks>(application_.get(L"Workbooks"));
+  }
+
+  void Quit() override { application_.call(L"Quit"); }
+
+ private:
+  Dispatch application_;
+};
+
+class ComFile : public File {
+ public:
+  explicit ComFile(Dispatch file) : file_(std::move(file)) {}
+
+  // file.Copy folder: no overwrite flag, the component's default applies
+  void Copy(const std::filesystem::path& destination_folder) override {
+    file_.call(L"Copy", {path_text(destination_folder)});
+  }
+
+ private:
+  Dispatch file_;
+};
+
+class ComFileSystemObject : public FileSystemObject {
+ public:
+  explicit ComFileSystemObject(Dispatch file_system) : file_system_(std::move(file_system)) {}
+
+  std::shared_ptr<File> GetFile(const std::filesystem::path& full_path) override {
+    return std::make_shared<ComFile>(file_system_.get(L"GetFile", {path_text(full_path)}));
+  }
+
+ private:
+  Dispatch file_system_;
+};
+
+constexpr const wchar_t* kExcelProgramId = L"Excel.Application";
+constexpr const wchar_t* kFileSystemProgramId = L"Scripting.FileSystemObject";
+
+}  // namespace
+
+std::shared_ptr<Application> attach_com_application() {
+  return std::make_shared<ComApplication>(com::attach(kExcelProgramId));
+}
+
+std::shared_ptr<Application> create_com_application() {
+  return std::make_shared<ComApplication>(com::create(kExcelProgramId));
+}
+
+bool com_application_registered() { return com::is_registered(kExcelProgramId); }
+
+std::shared_ptr<FileSystemObject> create_com_file_system_object() {
+  return std::make_shared<ComFileSystemObject>(com::create(kFileSystemProgramId));
+}
+
+}  // namespace schreiber::automation

@@ -1,0 +1,29 @@
+#include "automation/class_registry.h"
+#include "automation/com_objects_win32.h"
+#include "automation/embedded_excel.h"
+
+namespace schreiber::automation {
+
+// The spreadsheet application installed on the machine when there is one; otherwise the
+// embedded engine serves its class, so the workbooks are written all the same. The file
+// object is always the system's own.
+std::unique_ptr<Automation> make_default_automation() {
+  auto registry = std::make_unique<ClassRegistry>();
+  if (com_application_registered()) {
+    registry->serve(kExcelApplication, [] { return create_com_application(); },
+                    [] { return attach_com_application(); });
+  } else {
+    // The embedded application lives in this process, so there is always one to attach to.
+    auto running = std::make_shared<std::shared_ptr<EmbeddedApplication>>();
+    registry->serve(
+        kExcelApplication, [] { return std::make_shared<EmbeddedApplication>(); },
+        [running] {
+          if (!*running) *running = std::make_shared<EmbeddedApplication>();
+          return *running;
+        });
+  }
+  registry->serve(kFileSystemObject, [] { return create_com_file_system_object(); }, nullptr);
+  return registry;
+}
+
+}  // namespace schreiber::automation
