@@ -14,9 +14,8 @@ Program::Program(window::View& view, ProgramOptions options)
                                        options.clock ? *options.clock : system_clock_,
                                        platform::Regional::from_system(), options.folder,
                                        platform::ProgramEnd(options.end_program)}),
-      form_(window::Form2Context{view, seriell_, module1_, files_,
-                                 platform::Regional::from_system(), options.folder,
-                                 platform::ProgramEnd(options.end_program),
-                                 options.read_timeout_ms}) {}
+      form_(window::Form2Context{
+          view, seriell_, module1_, files_, platform::Regional::from_system(), options.folder,
+          platform::ProgramEnd(options.end_program), options.read_timeout_ms}) {}
 
 }  // namespace schreiber::app

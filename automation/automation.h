@@ -15,7 +15,6 @@ namespace schreiber::automation {
 inline constexpr const char* kExcelApplication = "Excel.Application";
 inline constexpr const char* kFileSystemObject = "Scripting.FileSystemObject";
 
-
 class Object {
  public:
   virtual ~Object() = default;

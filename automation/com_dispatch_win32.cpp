@@ -23,8 +23,8 @@ constexpr std::int32_t kObjectNotSupported = 438;
 // scode) and its own text, where it gave them.
 [[noreturn]] void fail_with(EXCEPINFO& info) {
   if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
-  const HRESULT code = info.wCode != 0 ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode)
-                                       : info.scode;
+  const HRESULT code =
+      info.wCode != 0 ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode) : info.scode;
   const std::int32_t number = failure_number(code);
   std::string description;
   if (info.bstrDescription != nullptr) {
@@ -130,9 +130,9 @@ Variant Dispatch::invoke(DISPID member, WORD flags, std::initializer_list<Varian
   Variant result;
   EXCEPINFO info{};
   UINT bad_argument = 0;
-  const HRESULT code = object_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                       value != nullptr ? nullptr : &result.get(), &info,
-                                       &bad_argument);
+  const HRESULT code =
+      object_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                      value != nullptr ? nullptr : &result.get(), &info, &bad_argument);
   if (code == DISP_E_EXCEPTION) fail_with(info);
   if (FAILED(code)) fail(code);
   return result;

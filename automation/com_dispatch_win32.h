@@ -3,8 +3,8 @@
 // class of a program id attached to or created, and every failure turned into the number
 // and description the automation layer reports.
 
-#include "platform/win32_api.h"
 #include <oaidl.h>
+#include "platform/win32_api.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -12,8 +12,12 @@ namespace {
 using com::Dispatch;
 using com::Variant;
 
-Variant text(const std::string& bytes) { return Variant(platform::codepage_to_wide(bytes)); }
-Variant path_text(const std::filesystem::path& path) { return Variant(path.native()); }
+Variant text(const std::string& bytes) {
+  return Variant(platform::codepage_to_wide(bytes));
+}
+Variant path_text(const std::filesystem::path& path) {
+  return Variant(path.native());
+}
 
 class ComWorksheet : public Worksheet {
  public:
@@ -115,7 +119,9 @@ std::shared_ptr<Application> create_com_application() {
   return std::make_shared<ComApplication>(com::create(kExcelProgramId));
 }
 
-bool com_application_registered() { return com::is_registered(kExcelProgramId); }
+bool com_application_registered() {
+  return com::is_registered(kExcelProgramId);
+}
 
 std::shared_ptr<FileSystemObject> create_com_file_system_object() {
   return std::make_shared<ComFileSystemObject>(com::create(kFileSystemProgramId));

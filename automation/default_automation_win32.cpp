@@ -10,8 +10,9 @@ namespace schreiber::automation {
 std::unique_ptr<Automation> make_default_automation() {
   auto registry = std::make_unique<ClassRegistry>();
   if (com_application_registered()) {
-    registry->serve(kExcelApplication, [] { return create_com_application(); },
-                    [] { return attach_com_application(); });
+    registry->serve(
+        kExcelApplication, [] { return create_com_application(); },
+        [] { return attach_com_application(); });
   } else {
     // The embedded application lives in this process, so there is always one to attach to.
     auto running = std::make_shared<std::shared_ptr<EmbeddedApplication>>();
@@ -22,7 +23,8 @@ std::unique_ptr<Automation> make_default_automation() {
           return *running;
         });
   }
-  registry->serve(kFileSystemObject, [] { return create_com_file_system_object(); }, nullptr);
+  registry->serve(
+      kFileSystemObject, [] { return create_com_file_system_object(); }, nullptr);
   return registry;
 }
 

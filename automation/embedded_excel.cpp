@@ -24,8 +24,7 @@ auto engine_call(Action&& action) {
 }
 
 bool same_name(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -118,6 +117,8 @@ std::shared_ptr<automation::Workbooks> EmbeddedApplication::Workbooks() {
   return std::make_shared<EmbeddedWorkbooks>(shared_from_this());
 }
 
-void EmbeddedApplication::Quit() { open_.clear(); }
+void EmbeddedApplication::Quit() {
+  open_.clear();
+}
 
 }  // namespace schreiber::automation

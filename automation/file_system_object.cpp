@@ -55,9 +55,9 @@ std::shared_ptr<File> LocalFileSystemObject::GetFile(const std::filesystem::path
   const auto status = std::filesystem::status(full_path, error);
   if (!std::filesystem::exists(status)) {
     const bool folder_missing = !std::filesystem::is_directory(full_path.parent_path(), error);
-    throw platform::Failure(folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
-                            (folder_missing ? "Path not found: " : "File not found: ") +
-                                full_path.string());
+    throw platform::Failure(
+        folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
+        (folder_missing ? "Path not found: " : "File not found: ") + full_path.string());
   }
   if (!std::filesystem::is_regular_file(status)) {
     throw platform::Failure(platform::kFileNotFound, "File not found: " + full_path.string());

@@ -21,7 +21,8 @@ void rename_without_replacing(const std::filesystem::path& from, const std::file
     if (std::filesystem::is_directory(to.parent_path(), ignored)) {
       throw platform::Failure(platform::kFileNotFound, "File not found: " + from.string());
     }
-    throw platform::Failure(platform::kPathNotFound, "Path not found: " + to.parent_path().string());
+    throw platform::Failure(platform::kPathNotFound,
+                            "Path not found: " + to.parent_path().string());
   }
   fail_file_operation(std::error_code(error, std::generic_category()), from);
 }

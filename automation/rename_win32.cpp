@@ -31,8 +31,8 @@ void rename_without_replacing(const std::filesystem::path& from, const std::file
     case ERROR_WRITE_PROTECT:
       throw platform::Failure(platform::kPermissionDenied, "Permission denied: " + name(from));
     default:
-      throw platform::Failure(75, "Path/File access error (" + platform::system_message(error) +
-                                      "): " + name(from));
+      throw platform::Failure(
+          75, "Path/File access error (" + platform::system_message(error) + "): " + name(from));
   }
 }
 

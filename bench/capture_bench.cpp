@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/time.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "app/program.h"
 #include "sim/simulator.h"
@@ -52,8 +52,8 @@ struct Result {
 
 // Plays the bytes into a capture and times it up to the hand-off to the conversion.
 Result capture(const std::string& bytes, int baud) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("schreiber-bench-" + std::to_string(::getpid()));
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("schreiber-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder / "ports");
   sim::Options options;
   options.link = folder / "ports/COM1";

@@ -41,10 +41,10 @@ class ProgressLine {
     std::string phase = state.label3_visible || state.label3_caption == "DATA-->EXCEL"
                             ? platform::codepage_to_utf8(state.label3_caption)
                             : "waiting";
-    std::fprintf(stderr, "\r%-12s bytes %-10d STX %-8d %-24s", phase.c_str(), form_.ByteCount,
-                 form_.StxCount,
-                 state.label4_visible ? platform::codepage_to_utf8(state.label4_caption).c_str()
-                                      : "");
+    std::fprintf(
+        stderr, "\r%-12s bytes %-10d STX %-8d %-24s", phase.c_str(), form_.ByteCount,
+        form_.StxCount,
+        state.label4_visible ? platform::codepage_to_utf8(state.label4_caption).c_str() : "");
     shown_ = true;
   }
 
@@ -132,7 +132,8 @@ int run(const std::vector<std::string>& raw) {
   return status;
 }
 
-const bool registered = register_command({"capture", "receive from the instrument and convert", run});
+const bool registered =
+    register_command({"capture", "receive from the instrument and convert", run});
 
 }  // namespace
 }  // namespace schreiber::cli

@@ -19,7 +19,9 @@ bool register_command(const Command& command) {
   return true;
 }
 
-const std::map<std::string, Command>& commands() { return registry(); }
+const std::map<std::string, Command>& commands() {
+  return registry();
+}
 
 }  // namespace schreiber::cli
 

@@ -188,7 +188,25 @@ std::int32_t PosixComm::ReadFile(Handle handle, std::uint8_t* buffer, std::uint3
   const bool no_limit = !return_at_once && total_ms == 0;
   const auto deadline = Clock::now() + std::chrono::milliseconds(total_ms);
 
+  // Wait first, then read: at the line rate a byte is rarely there already, so this
+  // costs two system calls per byte where read-then-wait costs three.
   while (true) {
+    if (!return_at_once) {
+      pollfd wait{port->fd, POLLIN, 0};
+      const int timeout = no_limit ? -1 : poll_timeout(deadline);
+      const int ready = ::poll(&wait, 1, timeout);
+      if (ready < 0) {
+        if (errno == EINTR) continue;
+        return bytes_read > 0 ? 1 : 0;
+      }
+      if (ready == 0) {
+        if (timeout == 0) return 1;  // time is up, and nothing came
+        continue;
+      }
+      if ((wait.revents & POLLIN) == 0 && (wait.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return bytes_read > 0 ? 1 : 0;
+      }
+    }
     const ssize_t n = ::read(port->fd, buffer + bytes_read, count - bytes_read);
     if (n > 0) {
       bytes_read += static_cast<std::uint32_t>(n);
@@ -199,19 +217,6 @@ std::int32_t PosixComm::ReadFile(Handle handle, std::uint8_t* buffer, std::uint3
     // End of file: the other side hung up. Any error but "nothing there yet" is final too.
     if (n == 0 || errno != EAGAIN) return bytes_read > 0 ? 1 : 0;
     if (return_at_once) return 1;
-
-    pollfd wait{port->fd, POLLIN, 0};
-    const int timeout = no_limit ? -1 : poll_timeout(deadline);
-    if (timeout == 0) return 1;
-    const int ready = ::poll(&wait, 1, timeout);
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return bytes_read > 0 ? 1 : 0;
-    }
-    if (ready == 0) continue;  // the loop's next poll_timeout ends the wait
-    if ((wait.revents & POLLIN) == 0 && (wait.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-      return bytes_read > 0 ? 1 : 0;
-    }
   }
 }
 

@@ -20,7 +20,9 @@ constexpr const char* kSheetName = "Data";
 constexpr const char* kEndMarker = "*'*";
 constexpr std::int32_t kFirstFieldRow = 5;
 
-bool ends_cell(char c) { return c == kSoh || c == kStx || c == kEtx; }
+bool ends_cell(char c) {
+  return c == kSoh || c == kStx || c == kEtx;
+}
 
 }  // namespace
 
@@ -36,9 +38,8 @@ void Module1::ExportBlock(const std::int16_t& block, const std::string& workbook
   // File preparation. Every failure here passes to the caller; the rename never
   // replaces a workbook that is already there.
   {
-    auto file_system =
-        automation::as<automation::FileSystemObject>(context_.automation.CreateObject(
-            automation::kFileSystemObject));
+    auto file_system = automation::as<automation::FileSystemObject>(
+        context_.automation.CreateObject(automation::kFileSystemObject));
     auto file = file_system->GetFile(template_folder / template_file);
     file->Copy(data_folder / "");
     context_.automation.Name(data_folder / template_file, data_folder / workbook_file);

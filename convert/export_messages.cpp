@@ -3,8 +3,8 @@
 namespace schreiber::convert {
 
 std::string cancel_message(const platform::Failure& failure, const std::string& workbook_name) {
-  return std::to_string(failure.number()) + "\r" + failure.description() + "\r\rFile: " +
-         workbook_name + "\r\rIst Excel korrekt installiert?";
+  return std::to_string(failure.number()) + "\r" + failure.description() +
+         "\r\rFile: " + workbook_name + "\r\rIst Excel korrekt installiert?";
 }
 
 std::string permission_message(const std::string& workbook_name) {

@@ -24,7 +24,11 @@ T checked_add(T a, T b) {
   return narrow_or_overflow<T>(static_cast<std::int64_t>(a) + static_cast<std::int64_t>(b));
 }
 
-inline std::int16_t add16(std::int16_t a, std::int16_t b) { return checked_add<std::int16_t>(a, b); }
-inline std::int32_t add32(std::int32_t a, std::int32_t b) { return checked_add<std::int32_t>(a, b); }
+inline std::int16_t add16(std::int16_t a, std::int16_t b) {
+  return checked_add<std::int16_t>(a, b);
+}
+inline std::int32_t add32(std::int32_t a, std::int32_t b) {
+  return checked_add<std::int32_t>(a, b);
+}
 
 }  // namespace schreiber::platform

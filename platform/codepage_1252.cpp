@@ -47,7 +47,8 @@ char32_t codepage_to_unicode(unsigned char byte) {
 std::u16string codepage_to_utf16(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());
-  for (char b : bytes) out += static_cast<char16_t>(codepage_to_unicode(static_cast<unsigned char>(b)));
+  for (char b : bytes)
+    out += static_cast<char16_t>(codepage_to_unicode(static_cast<unsigned char>(b)));
   return out;
 }
 
@@ -63,7 +64,11 @@ std::string utf8_to_codepage(std::string_view utf8) {
   std::size_t i = 0;
   while (i < utf8.size()) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    const std::size_t extra = lead < 0x80 ? 0 : lead < 0xC0 ? 99 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    const std::size_t extra = lead < 0x80   ? 0
+                              : lead < 0xC0 ? 99
+                              : lead < 0xE0 ? 1
+                              : lead < 0xF0 ? 2
+                                            : 3;
     if (extra == 99 || i + extra >= utf8.size() + (extra == 0 ? 1 : 0)) {
       out += '?';  // a stray continuation byte or a sequence cut off at the end
       ++i;

@@ -27,7 +27,8 @@ Tables make_tables() {
     tables.to_unicode[b] = n == 1 ? static_cast<char16_t>(character) : static_cast<char16_t>(b);
   }
   // Lower bytes first, so that a character two bytes share goes back to the lower one.
-  for (int b = 255; b >= 0; --b) tables.from_unicode[tables.to_unicode[b]] = static_cast<unsigned char>(b);
+  for (int b = 255; b >= 0; --b)
+    tables.from_unicode[tables.to_unicode[b]] = static_cast<unsigned char>(b);
   return tables;
 }
 
@@ -49,12 +50,18 @@ void append_utf8(std::string& out, char32_t c) {
   }
 }
 
-bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool is_high_surrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool is_low_surrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 }  // namespace
 
-char32_t codepage_to_unicode(unsigned char byte) { return tables().to_unicode[byte]; }
+char32_t codepage_to_unicode(unsigned char byte) {
+  return tables().to_unicode[byte];
+}
 
 std::u16string codepage_to_utf16(std::string_view bytes) {
   std::u16string out;
@@ -92,7 +99,8 @@ std::string wide_to_codepage(std::wstring_view text) {
 std::wstring codepage_to_wide(std::string_view bytes) {
   std::wstring out;
   out.reserve(bytes.size());
-  for (char b : bytes) out += static_cast<wchar_t>(tables().to_unicode[static_cast<unsigned char>(b)]);
+  for (char b : bytes)
+    out += static_cast<wchar_t>(tables().to_unicode[static_cast<unsigned char>(b)]);
   return out;
 }
 
@@ -114,12 +122,11 @@ std::string system_message(unsigned long code) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length ? wide_to_codepage(std::wstring_view(text, length))
-                               : "Error " + std::to_string(code);
+  std::string message =
+      length ? wide_to_codepage(std::wstring_view(text, length)) : "Error " + std::to_string(code);
   LocalFree(text);
-  while (!message.empty() &&
-         (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
-          message.back() == ' ')) {
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == '.' || message.back() == ' ')) {
     message.pop_back();
   }
   return message;

@@ -32,7 +32,9 @@ class Failure : public std::runtime_error {
   std::string description_;
 };
 
-[[noreturn]] inline void raise_overflow() { throw Failure(kOverflow, "Overflow"); }
+[[noreturn]] inline void raise_overflow() {
+  throw Failure(kOverflow, "Overflow");
+}
 
 // Thrown by the program's end once the injected end function has run (it does not return
 // in production). Deliberately not a Failure, so no failure handler can swallow it.

@@ -74,7 +74,9 @@ class PosixRecordFile : public RecordFile {
 
 }  // namespace
 
-bool DiskFiles::remove(const std::filesystem::path& path) { return ::unlink(path.c_str()) == 0; }
+bool DiskFiles::remove(const std::filesystem::path& path) {
+  return ::unlink(path.c_str()) == 0;
+}
 
 std::unique_ptr<RecordFile> DiskFiles::create_record_file(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

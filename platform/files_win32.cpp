@@ -112,7 +112,9 @@ class Win32RecordFile : public RecordFile {
 
 }  // namespace
 
-bool DiskFiles::remove(const std::filesystem::path& path) { return DeleteFileW(path.c_str()) != 0; }
+bool DiskFiles::remove(const std::filesystem::path& path) {
+  return DeleteFileW(path.c_str()) != 0;
+}
 
 std::unique_ptr<RecordFile> DiskFiles::create_record_file(const std::filesystem::path& path) {
   const HANDLE file = open(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);

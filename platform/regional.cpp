@@ -7,8 +7,12 @@
 namespace schreiber::platform {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 }  // namespace
 

@@ -8,7 +8,9 @@
 namespace schreiber::window {
 namespace {
 
-const char* boolean(bool value) { return value ? "True" : "False"; }
+const char* boolean(bool value) {
+  return value ? "True" : "False";
+}
 
 }  // namespace
 
@@ -51,7 +53,9 @@ void HeadlessView::pick(std::int16_t index) {
   select(index);
 }
 
-void HeadlessView::Form2_Refresh() { record("Form2.Refresh"); }
+void HeadlessView::Form2_Refresh() {
+  record("Form2.Refresh");
+}
 
 void HeadlessView::Command1_SetVisible(bool visible) {
   state_.command1_visible = visible;
@@ -63,7 +67,9 @@ void HeadlessView::Combo1_SetEnabled(bool enabled) {
   record(std::string("Combo1.Enabled = ") + boolean(enabled));
 }
 
-std::int16_t HeadlessView::Combo1_ListIndex() { return state_.combo1_list_index; }
+std::int16_t HeadlessView::Combo1_ListIndex() {
+  return state_.combo1_list_index;
+}
 
 std::string HeadlessView::Combo1_List(std::int16_t index) {
   if (index < 0 || index >= static_cast<std::int16_t>(std::size(kComboEntries))) return "";
@@ -90,7 +96,9 @@ void HeadlessView::Label3_SetVisible(bool visible) {
   record(std::string("Label3.Visible = ") + boolean(visible));
 }
 
-std::string HeadlessView::Label4_Caption() { return state_.label4_caption; }
+std::string HeadlessView::Label4_Caption() {
+  return state_.label4_caption;
+}
 
 void HeadlessView::Label4_SetCaption(const std::string& caption) {
   state_.label4_caption = caption;
@@ -102,7 +110,9 @@ void HeadlessView::Label4_SetVisible(bool visible) {
   record(std::string("Label4.Visible = ") + boolean(visible));
 }
 
-void HeadlessView::Label4_Refresh() { record("Label4.Refresh"); }
+void HeadlessView::Label4_Refresh() {
+  record("Label4.Refresh");
+}
 
 void HeadlessView::Image1_SetVisible(bool visible) {
   state_.image1_visible = visible;

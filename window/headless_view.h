@@ -16,7 +16,9 @@ struct ControlState {
   bool command1_visible = true;
   bool combo1_enabled = true;
   std::int16_t combo1_list_index = -1;
-  std::string label3_caption = "Datei wird \xFC" "bertragen";
+  std::string label3_caption =
+      "Datei wird \xFC"
+      "bertragen";
   bool label3_visible = false;
   std::string label4_caption = "Daten in CSV Format konvertieren";
   bool label4_visible = false;

@@ -59,24 +59,34 @@ TEST_P(SplitRule, FieldOneBecomesRowSixWithEndMarker) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitRule,
     ::testing::Values(
-        SplitCase{"labelAndSubfields", "H" + kStx + "12" + kEtx + "7",
+        SplitCase{"labelAndSubfields",
+                  "H" + kStx + "12" + kEtx + "7",
                   {{1, "H"}, {2, "12"}, {3, "7"}, {4, "*'*"}}},
         SplitCase{"trailingEtxStaysInTheLastCell", "ab" + kEtx, {{1, "ab" + kEtx}, {2, "*'*"}}},
-        SplitCase{"leadingSeparatorsGiveEmptyCells", kStx + kEtx + "x",
+        SplitCase{"leadingSeparatorsGiveEmptyCells",
+                  kStx + kEtx + "x",
                   {{1, ""}, {2, ""}, {3, "x"}, {4, "*'*"}}},
         SplitCase{"twoPlainCharacters", "ab", {{1, "ab"}, {2, "*'*"}}},
-        SplitCase{"sohSplitsToo", "a\x01" "b", {{1, "a"}, {2, "b"}, {3, "*'*"}}},
+        SplitCase{"sohSplitsToo",
+                  "a\x01"
+                  "b",
+                  {{1, "a"}, {2, "b"}, {3, "*'*"}}},
         SplitCase{"otherControlBytesStay", "a\x14\x11\tb", {{1, "a\x14\x11\tb"}, {2, "*'*"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExportBlockTest, NormalisedHeaderFillsRowFiveAndOkComesLast) {
-  const std::string header = "001" + kStx + "a" + kEtx + "b.xls" + kEtx + "1" + kEtx + "1" +
-                             kEtx + "kein Kommentar" + kEtx + "07/03/2031";
+  const std::string header = "001" + kStx + "a" + kEtx + "b.xls" + kEtx + "1" + kEtx + "1" + kEtx +
+                             "kein Kommentar" + kEtx + "07/03/2031";
   h.set_block(0, {header, "M" + kStx + "c"}, 2);
   EXPECT_FALSE(h.run(0, "a_20310307_1405.xls", "1.xls"));
-  EXPECT_EQ(row("a_20310307_1405.xls", 5),
-            (Row{{1, "001"}, {2, "a"}, {3, "b.xls"}, {4, "1"}, {5, "1"}, {6, "kein Kommentar"},
-                 {7, "07/03/2031"}, {8, "*'*"}}));
+  EXPECT_EQ(row("a_20310307_1405.xls", 5), (Row{{1, "001"},
+                                                {2, "a"},
+                                                {3, "b.xls"},
+                                                {4, "1"},
+                                                {5, "1"},
+                                                {6, "kein Kommentar"},
+                                                {7, "07/03/2031"},
+                                                {8, "*'*"}}));
   EXPECT_EQ(row("a_20310307_1405.xls", 6), (Row{{1, "M"}, {2, "c"}, {3, "*'*"}}));
   EXPECT_EQ(rows_written("a_20310307_1405.xls"), 3);  // rows 1, 5 and 6
   EXPECT_EQ(log->calls[log->calls.size() - 3], "Cells(1,1)=OK");
@@ -111,9 +121,9 @@ TEST_F(ExportBlockTest, ProgressShowsFieldAndBoundThenIsEmptied) {
   h.set_block(0, {"h" + kStx + "x", "ab"}, 120);
   h.run(0, "w.xls", "1.xls");
   const auto& ops = h.view.operations();
-  const std::vector<std::string> expected = {
-      "Label4.Caption = \"0 - 120\"", "Label4.Refresh", "Label4.Caption = \"1 - 120\"",
-      "Label4.Refresh",               "Label4.Caption = \"\"", "Label4.Refresh"};
+  const std::vector<std::string> expected = {"Label4.Caption = \"0 - 120\"", "Label4.Refresh",
+                                             "Label4.Caption = \"1 - 120\"", "Label4.Refresh",
+                                             "Label4.Caption = \"\"",        "Label4.Refresh"};
   EXPECT_EQ(ops, expected);
 }
 
@@ -134,8 +144,7 @@ TEST_F(ExportBlockTest, NoInstanceRunningStartsOneOncePerRun) {
   EXPECT_FALSE(h.run(0, "w0.xls", "1.xls"));
   EXPECT_FALSE(h.run(1, "w1.xls", "1.xls"));
   EXPECT_EQ(std::count(log->calls.begin(), log->calls.end(), "GetObject Excel.Application"), 1);
-  EXPECT_EQ(std::count(log->calls.begin(), log->calls.end(), "CreateObject Excel.Application"),
-            1);
+  EXPECT_EQ(std::count(log->calls.begin(), log->calls.end(), "CreateObject Excel.Application"), 1);
   EXPECT_EQ(log->saved, (std::vector<std::string>{"w0.xls", "w1.xls"}));
 }
 
@@ -190,8 +199,7 @@ TEST_F(ExportBlockTest, OpenFailingWith429AfterAttachStartsAnInstanceAndOpensAga
   log->failures["Open"] = {429, "gone"};
   h.set_block(0, {"h" + kStx + "x"}, 0);
   EXPECT_FALSE(h.run(0, "w.xls", "1.xls"));
-  EXPECT_EQ(std::count(log->calls.begin(), log->calls.end(), "CreateObject Excel.Application"),
-            1);
+  EXPECT_EQ(std::count(log->calls.begin(), log->calls.end(), "CreateObject Excel.Application"), 1);
   EXPECT_EQ(std::count(log->calls.begin(), log->calls.end(), "Open w.xls"), 2);
   EXPECT_EQ(log->saved, (std::vector<std::string>{"w.xls"}));
 }

@@ -17,15 +17,16 @@ struct ExportHarness {
   explicit ExportHarness(std::unique_ptr<automation::Automation> automation_backend)
       : automation(std::move(automation_backend)),
         clock(platform::DateTime{2031, 3, 7, 14, 5, 0}),
-        module1(convert::Module1Context{view, *automation, files, clock, {}, folder.path(),
-                                        platform::ProgramEnd([this](int s) { ended = s; })}) {
+        module1(convert::Module1Context{
+            view, *automation, files, clock, {}, folder.path(), platform::ProgramEnd([this](int s) {
+              ended = s;
+            })}) {
     std::filesystem::create_directories(folder / "FILES/Vor");
     std::filesystem::create_directories(folder / "Data");
   }
 
   // Sets the fields of a block; the table's field bound becomes `bound`.
-  void set_block(std::int16_t block, const std::vector<std::string>& fields,
-                 std::int32_t bound) {
+  void set_block(std::int16_t block, const std::vector<std::string>& fields, std::int32_t bound) {
     if (module1.BlockTable.field_bound() != bound) module1.BlockTable = convert::BlockTable(bound);
     module1.BlockTable.ensure_row(block);
     for (std::size_t f = 0; f < fields.size(); ++f) {

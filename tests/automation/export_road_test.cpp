@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "app/program.h"
@@ -50,7 +50,12 @@ class EmbeddedRoad : public ::testing::Test {
 TEST_F(EmbeddedRoad, OverviewExampleLandsInSheetDataAndNothingElseIsWritten) {
   make_template(h.folder / "FILES/Vor/b.xls");
   const std::string template_bytes = read_file(h.folder / "FILES/Vor/b.xls");
-  EXPECT_TRUE(convert("\x11\x01L\x02" "a\x03" "b\x01M\x02" "c\x13x\x14", 2));
+  EXPECT_TRUE(
+      convert("\x11\x01L\x02"
+              "a\x03"
+              "b\x01M\x02"
+              "c\x13x\x14",
+              2));
   EXPECT_EQ(h.ended, 0);
 
   const auto workbook = h.folder / "Data/a_20310307_1405.xls";
@@ -150,7 +155,8 @@ TEST(WholeRoad, SampleRecordingOverTheLineTwiceInOneMinute) {
     made[name] = read_file(folder / "Data" / name);
   }
   EXPECT_EQ(read_with_xlrd(folder / "Data" / names[1], "Data").cells.at({5, 6}),
-            "R\xC3\xBC" "cklauf Kessel 1");
+            "R\xC3\xBC"
+            "cklauf Kessel 1");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "Data"),
                           std::filesystem::directory_iterator()),
             3);
@@ -161,7 +167,8 @@ TEST(WholeRoad, SampleRecordingOverTheLineTwiceInOneMinute) {
   ASSERT_EQ(second_view.messages().size(), 1u);
   EXPECT_EQ(second_view.messages()[0].prompt.rfind("58\r", 0), 0u);
   for (const auto& name : names) EXPECT_EQ(read_file(folder / "Data" / name), made[name]) << name;
-  EXPECT_TRUE(std::filesystem::exists(folder / "Data/1.xls"));  // the copy stays, as the template's name
+  EXPECT_TRUE(
+      std::filesystem::exists(folder / "Data/1.xls"));  // the copy stays, as the template's name
 }
 
 }  // namespace

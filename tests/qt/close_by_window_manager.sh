@@ -8,6 +8,4 @@ trap 'rm -rf "$folder"' EXIT
 # The program's folder is the executable's folder.
 cp "$1" "$folder/schreiber"
 unset QT_QPA_PLATFORM
-# Only matters in a sanitizer build.
-export LSAN_OPTIONS="suppressions=$here/lsan_suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 xvfb-run -a -s "-screen 0 1024x768x24" /usr/bin/python3 "$here/close_by_window_manager.py" "$folder"

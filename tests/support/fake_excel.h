@@ -44,8 +44,7 @@ struct FakeExcelLog {
   }
 };
 
-class FakeExcel : public automation::Application,
-                  public std::enable_shared_from_this<FakeExcel> {
+class FakeExcel : public automation::Application, public std::enable_shared_from_this<FakeExcel> {
  public:
   explicit FakeExcel(std::shared_ptr<FakeExcelLog> log) : log_(std::move(log)) {}
 

@@ -34,8 +34,8 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
     std::fputs(script.c_str(), out);
     std::fclose(out);
   }
-  const std::string command = "/usr/bin/python3 '" + script_file.string() + "' '" +
-                              workbook.string() + "' '" + sheet + "'";
+  const std::string command =
+      "/usr/bin/python3 '" + script_file.string() + "' '" + workbook.string() + "' '" + sheet + "'";
   XlrdSheet result;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) {

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,7 +67,10 @@ TEST_F(CaptureOverLine, SampleRecordingLandsByteForByteAndIsConverted) {
 }
 
 TEST_F(CaptureOverLine, PauseShorterThanTheSilenceLimitOnlyAddsDots) {
-  const std::string bytes = "\x11\x01K\x02" "abc\x13x" "more bytes after the pause\x14";
+  const std::string bytes =
+      "\x11\x01K\x02"
+      "abc\x13x"
+      "more bytes after the pause\x14";
   play(bytes, {{5, 450ms}});
   h->view.clear_operations();
   EXPECT_TRUE(h->click());

@@ -17,7 +17,11 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // DC1 SOH L STX a ETX b SOH M STX c DC3 x DC4: one block of two fields.
-const std::string kExample = "\x11\x01L\x02" "a\x03" "b\x01M\x02" "c\x13x\x14";
+const std::string kExample =
+    "\x11\x01L\x02"
+    "a\x03"
+    "b\x01M\x02"
+    "c\x13x\x14";
 
 struct Exported {
   std::int16_t block;
@@ -31,7 +35,9 @@ class Capture : public ::testing::Test {
     h.form.Form_Load();
     h.view.clear_operations();
     h.module1.export_block = [this](const std::int16_t& b, const std::string& w,
-                                    const std::string& t) { exported.push_back({b, w, t}); };
+                                    const std::string& t) {
+      exported.push_back({b, w, t});
+    };
   }
   std::string capture_file() { return read_file(h.folder / "Schreiber.txt"); }
 
@@ -40,19 +46,22 @@ class Capture : public ::testing::Test {
   std::vector<Exported> exported;
 };
 
-const Strings kReceivingLook = {
-    "Combo1.Enabled = False", "Image1.Visible = True",   "Command1.Visible = False",
-    "Label3.Caption = \"DATA-->PC\"", "Label4.Caption = \".\"", "Label3.Visible = True",
-    "Label4.Visible = True",  "Form2.Refresh"};
+const Strings kReceivingLook = {"Combo1.Enabled = False",   "Image1.Visible = True",
+                                "Command1.Visible = False", "Label3.Caption = \"DATA-->PC\"",
+                                "Label4.Caption = \".\"",   "Label3.Visible = True",
+                                "Label4.Visible = True",    "Form2.Refresh"};
 
-const Strings kHandOffLook = {"Label3.Caption = \"DATA-->EXCEL\"", "Label4.Caption = \"\"",
-                              "Image1.Visible = False", "Image2.Visible = True",
-                              "Combo1.Enabled = True", "Form2.Refresh"};
+const Strings kHandOffLook = {"Label3.Caption = \"DATA-->EXCEL\"",
+                              "Label4.Caption = \"\"",
+                              "Image1.Visible = False",
+                              "Image2.Visible = True",
+                              "Combo1.Enabled = True",
+                              "Form2.Refresh"};
 
-const Strings kSilenceEndingLook = {
-    "Image1.Visible = False", "Command1.Visible = True", "Label3.Caption = \"\"",
-    "Label4.Caption = \"\"",  "Label3.Visible = False",  "Label4.Visible = False",
-    "Combo1.Enabled = True"};
+const Strings kSilenceEndingLook = {"Image1.Visible = False", "Command1.Visible = True",
+                                    "Label3.Caption = \"\"",  "Label4.Caption = \"\"",
+                                    "Label3.Visible = False", "Label4.Visible = False",
+                                    "Combo1.Enabled = True"};
 
 Strings joined(std::initializer_list<Strings> parts) {
   Strings all;
@@ -79,15 +88,16 @@ TEST_F(Capture, ShowsEveryStepInOrder) {
   comm.silence(1);
   comm.play("B\x14");
   EXPECT_TRUE(h.click());  // 5 bytes: too short to convert, the program ends all the same
-  const Strings expected = joined({kReceivingLook,
-                                    {"Label4.Caption = \">>>\"", "Label4.Refresh",
-                                     "Image1.Visible = False", "Image2.Visible = True",
-                                     "Form2.Refresh", "Label4.Caption = \"1\"", "Label4.Refresh",
-                                     "Label4.Caption = \"1.\"", "Label4.Refresh",
-                                     "Label4.Caption = \">>>\"", "Label4.Refresh"},
-                                    kHandOffLook});
+  const Strings expected = joined(
+      {kReceivingLook,
+       {"Label4.Caption = \">>>\"", "Label4.Refresh", "Image1.Visible = False",
+        "Image2.Visible = True", "Form2.Refresh", "Label4.Caption = \"1\"", "Label4.Refresh",
+        "Label4.Caption = \"1.\"", "Label4.Refresh", "Label4.Caption = \">>>\"", "Label4.Refresh"},
+       kHandOffLook});
   EXPECT_EQ(h.view.operations(), expected);
-  EXPECT_EQ(capture_file(), "A\x11\x02" "B\x14");
+  EXPECT_EQ(capture_file(),
+            "A\x11\x02"
+            "B\x14");
   EXPECT_EQ(h.ended, 0);
 }
 
@@ -140,7 +150,9 @@ TEST_F(Capture, FiveEmptyReadsAfterDataDoNotEndIt) {
 }
 
 TEST_F(Capture, DC4FirstIsStoredAndHandedOver) {
-  comm.play("\x14" "more");
+  comm.play(
+      "\x14"
+      "more");
   EXPECT_TRUE(h.click());
   EXPECT_EQ(capture_file(), "\x14");
   EXPECT_EQ(h.ended, 0);
@@ -185,7 +197,8 @@ TEST_F(Capture, PortOpenFailureShowsTheCodeAndLeavesTheOldFileAlone) {
   comm.failing_step = "CreateFile";
   EXPECT_FALSE(h.click());
   ASSERT_EQ(h.view.messages().size(), 1u);
-  EXPECT_EQ(h.view.messages()[0], (window::Message{"Port opening Error\rError Number: -1", 16, "Error"}));
+  EXPECT_EQ(h.view.messages()[0],
+            (window::Message{"Port opening Error\rError Number: -1", 16, "Error"}));
   EXPECT_EQ(h.view.operations(),
             (Strings{"Combo1.Enabled = False",
                      "MsgBox \"Port opening Error\\rError Number: -1\", 16, \"Error\"",

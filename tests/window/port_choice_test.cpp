@@ -39,17 +39,15 @@ TEST_P(PortChoiceRestore, SelectsTheStoredEntryAndLeavesTheFileAlone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, PortChoiceRestore,
-    ::testing::Values(RestoreCase{"digit3", "3\r\n", 3}, RestoreCase{"digit8", "8\r\n", 8},
-                      RestoreCase{"digit0", "0\r\n", 0}, RestoreCase{"nine", "9\r\n", 0},
-                      RestoreCase{"minus1", "-1\r\n", 0},
-                      RestoreCase{"beyond16bit", "100000\r\n", 0},
-                      RestoreCase{"letters", "abc\r\n", 0}, RestoreCase{"empty", "", 0},
-                      RestoreCase{"fraction", "3.7\r\n", 3},
-                      RestoreCase{"fractionWithComma", "3,7\r\n", 3, ','},
-                      RestoreCase{"commaIsNoPointHere", "3,7\r\n", 0},
-                      RestoreCase{"firstLineOnly", "5\r\n7\r\nrubbish\r\n", 5},
-                      RestoreCase{"noLineEnd", "6", 6}, RestoreCase{"blanksAround", " 4 \r\n", 4},
-                      RestoreCase{"lineFeedOnly", "2\n", 2}),
+    ::testing::Values(
+        RestoreCase{"digit3", "3\r\n", 3}, RestoreCase{"digit8", "8\r\n", 8},
+        RestoreCase{"digit0", "0\r\n", 0}, RestoreCase{"nine", "9\r\n", 0},
+        RestoreCase{"minus1", "-1\r\n", 0}, RestoreCase{"beyond16bit", "100000\r\n", 0},
+        RestoreCase{"letters", "abc\r\n", 0}, RestoreCase{"empty", "", 0},
+        RestoreCase{"fraction", "3.7\r\n", 3}, RestoreCase{"fractionWithComma", "3,7\r\n", 3, ','},
+        RestoreCase{"commaIsNoPointHere", "3,7\r\n", 0},
+        RestoreCase{"firstLineOnly", "5\r\n7\r\nrubbish\r\n", 5}, RestoreCase{"noLineEnd", "6", 6},
+        RestoreCase{"blanksAround", " 4 \r\n", 4}, RestoreCase{"lineFeedOnly", "2\n", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PortChoice, StartUpWithoutFileSelectsCom1AndCreatesNothing) {
