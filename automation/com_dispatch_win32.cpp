@@ -12,7 +12,6 @@
 namespace schreiber::automation::com {
 namespace {
 
-constexpr std::int32_t kObjectNotSupported = 438;
 
 [[noreturn]] void fail(HRESULT code) {
   const std::int32_t number = failure_number(code);
@@ -201,6 +200,8 @@ std::int32_t failure_number(HRESULT code) {
       return platform::kOverflow;
     case E_OUTOFMEMORY:
       return 7;
+    case E_NOTIMPL:
+      return kActionNotSupported;
     case DISP_E_BADINDEX:
       return platform::kSubscriptOutOfRange;
     case DISP_E_TYPEMISMATCH:
@@ -257,6 +258,8 @@ std::string failure_description(HRESULT code, std::int32_t number) {
       return "ActiveX component can't create object";
     case kObjectNotSupported:
       return "Object doesn't support this property or method";
+    case kActionNotSupported:
+      return "Object doesn't support this action";
     case 448:
       return "Named argument not found";
     case 449:

@@ -4,6 +4,7 @@
 #include "automation/com_objects_win32.h"
 
 #include "automation/com_dispatch_win32.h"
+#include "platform/failure.h"
 #include "platform/text_win32.h"
 
 namespace schreiber::automation {
@@ -83,15 +84,32 @@ class ComApplication : public Application {
 
 class ComFile : public File {
  public:
-  explicit ComFile(Dispatch file) : file_(std::move(file)) {}
+  ComFile(Dispatch file, std::filesystem::path path) : file_(std::move(file)), path_(std::move(path)) {}
 
-  // file.Copy folder: no overwrite flag, the component's default applies
+  // file.Copy folder: no overwrite flag, the component's default (replace) applies. A
+  // component that has the member without implementing it (Wine's) gets the same copy
+  // from the system's own call.
   void Copy(const std::filesystem::path& destination_folder) override {
-    file_.call(L"Copy", {path_text(destination_folder)});
+    try {
+      file_.call(L"Copy", {path_text(destination_folder)});
+    } catch (const platform::Failure& failure) {
+      if (failure.number() != com::kActionNotSupported) throw;
+      copy_replacing(destination_folder);
+    }
   }
 
  private:
+  void copy_replacing(const std::filesystem::path& destination_folder) const {
+    const auto target = destination_folder / path_.filename();
+    if (CopyFileW(path_.c_str(), target.c_str(), FALSE)) return;
+    const HRESULT code = HRESULT_FROM_WIN32(GetLastError());
+    const std::int32_t number = com::failure_number(code);
+    throw platform::Failure(number, com::failure_description(code, number) + ": " +
+                                        platform::wide_to_codepage(target.native()));
+  }
+
   Dispatch file_;
+  std::filesystem::path path_;
 };
 
 class ComFileSystemObject : public FileSystemObject {
@@ -99,7 +117,8 @@ class ComFileSystemObject : public FileSystemObject {
   explicit ComFileSystemObject(Dispatch file_system) : file_system_(std::move(file_system)) {}
 
   std::shared_ptr<File> GetFile(const std::filesystem::path& full_path) override {
-    return std::make_shared<ComFile>(file_system_.get(L"GetFile", {path_text(full_path)}));
+    return std::make_shared<ComFile>(file_system_.get(L"GetFile", {path_text(full_path)}),
+                                     full_path);
   }
 
  private:
@@ -111,20 +130,26 @@ constexpr const wchar_t* kFileSystemProgramId = L"Scripting.FileSystemObject";
 
 }  // namespace
 
+std::shared_ptr<Application> com_application(com::Dispatch application) {
+  return std::make_shared<ComApplication>(std::move(application));
+}
+
+std::shared_ptr<FileSystemObject> com_file_system_object(com::Dispatch file_system) {
+  return std::make_shared<ComFileSystemObject>(std::move(file_system));
+}
+
 std::shared_ptr<Application> attach_com_application() {
-  return std::make_shared<ComApplication>(com::attach(kExcelProgramId));
+  return com_application(com::attach(kExcelProgramId));
 }
 
 std::shared_ptr<Application> create_com_application() {
-  return std::make_shared<ComApplication>(com::create(kExcelProgramId));
+  return com_application(com::create(kExcelProgramId));
 }
 
-bool com_application_registered() {
-  return com::is_registered(kExcelProgramId);
-}
+bool com_application_registered() { return com::is_registered(kExcelProgramId); }
 
 std::shared_ptr<FileSystemObject> create_com_file_system_object() {
-  return std::make_shared<ComFileSystemObject>(com::create(kFileSystemProgramId));
+  return com_file_system_object(com::create(kFileSystemProgramId));
 }
 
 }  // namespace schreiber::automation

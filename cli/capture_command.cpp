@@ -1,5 +1,7 @@
 // schreiber-cli capture: the window's road without a window.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -27,30 +29,36 @@ constexpr const char* kUsage =
     "exit status: 0 done, 1 port not opened, 2 a failure ended the run, 3 too short\n";
 
 // The live line: phase, bytes, STX count and the silence dots, redrawn at most every
-// 100 ms so that printing never slows the capture down.
+// 100 ms so that printing never slows the capture down. When standard error is not a
+// terminal, a line is written only when the phase changes.
 class ProgressLine {
  public:
   ProgressLine(const window::HeadlessView& view, const window::Form2& form)
-      : view_(view), form_(form) {}
+      : view_(view), form_(form), terminal_(::isatty(STDERR_FILENO) == 1) {}
 
   void update(bool force = false) {
     const auto now = std::chrono::steady_clock::now();
-    if (!force && now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
     const auto& state = view_.state();
-    std::string phase = state.label3_visible || state.label3_caption == "DATA-->EXCEL"
-                            ? platform::codepage_to_utf8(state.label3_caption)
-                            : "waiting";
+    const std::string phase = state.label3_visible || state.label3_caption == "DATA-->EXCEL"
+                                  ? platform::codepage_to_utf8(state.label3_caption)
+                                  : "waiting";
+    const bool new_phase = phase != phase_;
+    if (!force && !new_phase && (!terminal_ || now - last_ < std::chrono::milliseconds(100))) {
+      return;
+    }
+    last_ = now;
+    if (new_phase && shown_ && !terminal_) std::fputc('\n', stderr);
+    phase_ = phase;
     std::fprintf(
-        stderr, "\r%-12s bytes %-10d STX %-8d %-24s", phase.c_str(), form_.ByteCount,
-        form_.StxCount,
+        stderr, "%s%-12s bytes %-10d STX %-8d %-24s", terminal_ ? "\r" : "", phase.c_str(),
+        form_.ByteCount, form_.StxCount,
         state.label4_visible ? platform::codepage_to_utf8(state.label4_caption).c_str() : "");
     shown_ = true;
   }
 
   void finish() {
     if (!shown_) return;
-    update(true);
+    if (terminal_) update(true);
     std::fputc('\n', stderr);
     shown_ = false;
   }
@@ -58,7 +66,9 @@ class ProgressLine {
  private:
   const window::HeadlessView& view_;
   const window::Form2& form_;
+  const bool terminal_;
   std::chrono::steady_clock::time_point last_{};
+  std::string phase_;
   bool shown_ = false;
 };
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job: build, lay out a program folder in demo/, let the built-in instrument
+# The main job: build, lay out a fresh program folder in demo/, let the built-in instrument
 # simulator play the sample recording on demo/ports/COM1, capture it and convert it,
 # then list the workbooks made and show the first one.
 set -euo pipefail
@@ -7,6 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 dir=$("$top/scripts/build.sh" | tail -n 1)
 demo="$top/demo"
+rm -rf "$demo"  # the demo's own scratch folder: every run starts from a fresh program folder
 cmake --install "$dir" --prefix "$demo" >/dev/null
 cli="$demo/schreiber-cli"
 
@@ -19,7 +20,6 @@ status=0
 "$cli" capture --folder "$demo" --port 1 || status=$?
 wait $sim 2>/dev/null || true
 echo
-echo "capture file: $demo/Schreiber.txt ($(stat -c %s "$demo/Schreiber.txt") bytes)"
 shopt -s nullglob
 books=("$demo"/Data/*.xls)
 echo "workbooks in $demo/Data: ${#books[@]}"

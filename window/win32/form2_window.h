@@ -1,0 +1,110 @@
+#pragma once
+// Form2 on Windows: a window of fixed size with native controls (a bitmap push button, a
+// drop-down list, two static texts with fonts of their own, two static pictures), laid
+// out in twips at the screen's resolution, offering the operations the logic performs on
+// them. The event handlers are plugged in from outside (on_*); every one runs through
+// run_handler, which turns the end of the program into the end of the message loop.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/win32_api.h"
+#include "window/view.h"
+
+namespace schreiber::window::win32 {
+
+// A control's place in twips, from the top-left corner of the client area.
+struct TwipsRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kClientWidthTwips = 2340;
+inline constexpr int kClientHeightTwips = 2985;
+inline constexpr TwipsRect kCommand1Place{1740, 30, 495, 495};
+inline constexpr TwipsRect kCombo1Place{60, 130, 1575, 315};
+inline constexpr TwipsRect kLabel4Place{60, 840, 3075, 195};
+inline constexpr TwipsRect kLabel3Place{60, 540, 2415, 255};
+inline constexpr TwipsRect kImagePlace{300, 1140, 1770, 1710};  // Image1 and Image2
+inline constexpr double kLabel3Points = 9.75;
+inline constexpr double kLabel4Points = 8.25;
+
+// Resource id of the program's icon.
+inline constexpr int kIconResource = 1;
+
+class Form2Window : public View {
+ public:
+  // `dots_per_inch` 0 takes the screen's resolution.
+  explicit Form2Window(int dots_per_inch = 0);
+  ~Form2Window() override;
+  Form2Window(const Form2Window&) = delete;
+  Form2Window& operator=(const Form2Window&) = delete;
+
+  std::function<void()> on_form_load;
+  std::function<void()> on_combo1_click;
+  std::function<void()> on_command1_click;
+  std::function<void()> on_form_unload;
+
+  // Runs Form_Load; call once, before show().
+  void load() { run_handler(on_form_load); }
+  void show();
+  // Runs the message loop until the program ends; returns its exit status.
+  int run();
+
+  // How the program ended, or nothing while it runs.
+  std::optional<int> ended_status() const { return ended_status_; }
+
+  HWND handle() const { return window_; }
+  // Pixels for a length in twips at this window's resolution.
+  int pixels(int twips) const;
+
+  void Form2_Refresh() override;
+  void Command1_SetVisible(bool visible) override;
+  void Combo1_SetEnabled(bool enabled) override;
+  std::int16_t Combo1_ListIndex() override;
+  std::string Combo1_List(std::int16_t index) override;
+  void Combo1_SetText(const std::string& text) override;
+  void Label3_SetCaption(const std::string& caption) override;
+  void Label3_SetVisible(bool visible) override;
+  std::string Label4_Caption() override;
+  void Label4_SetCaption(const std::string& caption) override;
+  void Label4_SetVisible(bool visible) override;
+  void Label4_Refresh() override;
+  void Image1_SetVisible(bool visible) override;
+  void Image2_SetVisible(bool visible) override;
+  void MsgBox(const std::string& prompt, int style, const std::string& title) override;
+
+ private:
+  static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT handle_message(UINT message, WPARAM w, LPARAM l);
+  HWND make_control(const wchar_t* kind, DWORD style, const TwipsRect& place, int id);
+  void run_handler(const std::function<void()>& handler);
+  void end_program(int status);
+
+  int dpi_;
+  HWND window_ = nullptr;
+  HWND command1_ = nullptr;
+  HWND combo1_ = nullptr;
+  HWND label4_ = nullptr;
+  HWND label3_ = nullptr;
+  HWND image2_ = nullptr;
+  HWND image1_ = nullptr;
+  HFONT label3_font_ = nullptr;
+  HFONT label4_font_ = nullptr;
+  HFONT control_font_ = nullptr;
+  HBITMAP start_picture_ = nullptr;
+  HBITMAP waiting_picture_ = nullptr;
+  HBITMAP receiving_picture_ = nullptr;
+  HICON icon_ = nullptr;
+  HICON small_icon_ = nullptr;
+  std::string label4_caption_;  // code-page bytes, as the logic set them
+  bool in_handler_ = false;
+  std::optional<int> ended_status_;
+};
+
+}  // namespace schreiber::window::win32
