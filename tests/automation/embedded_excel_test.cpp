@@ -1,0 +1,99 @@
+// "Excel.Application" as the embedded engine serves it: the members the export calls,
+// with the numbers an application reports, on real workbook files.
+
+#include <gtest/gtest.h>
+
+#include "automation/class_registry.h"
+#include "automation/embedded_excel.h"
+#include "automation/export_harness.h"
+#include "platform/failure.h"
+#include "support/xlrd_sheet.h"
+#include "xls/workbook.h"
+
+namespace schreiber::testing {
+namespace {
+
+int failure_number(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const platform::Failure& failure) {
+    return failure.number();
+  }
+  return 0;
+}
+
+class EmbeddedExcel : public ::testing::Test {
+ protected:
+  EmbeddedExcel() {
+    xls::Workbook::create_blank().save_as(folder / "book.xls");
+    excel =
+        automation::as<automation::Application>(registry->GetObject(automation::kExcelApplication));
+  }
+
+  TempFolder folder;
+  std::unique_ptr<automation::Automation> registry = automation::make_default_automation();
+  std::shared_ptr<automation::Application> excel;
+};
+
+TEST_F(EmbeddedExcel, AttachingAlwaysFindsTheSameInstance) {
+  EXPECT_EQ(registry->GetObject(automation::kExcelApplication), excel);
+  EXPECT_NE(registry->CreateObject("excel.application"), excel);  // a new one, any case
+  EXPECT_EQ(failure_number([&] { registry->CreateObject("Word.Application"); }), 429);
+  EXPECT_EQ(failure_number([&] { registry->GetObject(automation::kFileSystemObject); }), 429);
+}
+
+TEST_F(EmbeddedExcel, OpenFindWriteAndCloseWithSaving) {
+  excel->Workbooks()->Open(folder / "book.xls");
+  auto book = excel->Workbooks()->Item("BOOK.XLS");  // names compare without case
+  book->Worksheets("data")->Activate();
+  book->Worksheets("Data")->SetCells(3, 2,
+                                     "Gr\xFC\xDF"
+                                     "e");
+  book->Close(true);
+  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Item("book.xls"); }), 9);
+  const auto read = read_with_xlrd(folder / "book.xls", "Data");
+  EXPECT_EQ(read.cells, (std::map<std::pair<int, int>, std::string>{{{3, 2},
+                                                                     "Gr\xC3\xBC\xC3\x9F"
+                                                                     "e"}}));
+}
+
+TEST_F(EmbeddedExcel, RefusalsCarryTheirNumbers) {
+  write_file(folder / "text.xls", "this is no workbook");
+  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Open(folder / "text.xls"); }), 1004);
+  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Open(folder / "missing.xls"); }), 1004);
+  excel->Workbooks()->Open(folder / "book.xls");
+  auto book = excel->Workbooks()->Item("book.xls");
+  EXPECT_EQ(failure_number([&] { book->Worksheets("Tabelle1"); }), 9);
+  auto sheet = book->Worksheets("Data");
+  EXPECT_EQ(failure_number([&] { sheet->SetCells(1, 257, "x"); }), 1004);
+  EXPECT_EQ(failure_number([&] { sheet->SetCells(65537, 1, "x"); }), 1004);
+  EXPECT_EQ(failure_number([&] { sheet->SetCells(0, 1, "x"); }), 1004);
+  EXPECT_EQ(failure_number([&] { sheet->SetCells(1, 1, std::string(32768, 'x')); }), 1004);
+}
+
+TEST_F(EmbeddedExcel, QuitClosesWhatIsOpenWithoutSaving) {
+  const std::string before = read_file(folder / "book.xls");
+  excel->Workbooks()->Open(folder / "book.xls");
+  excel->Workbooks()->Item("book.xls")->Worksheets("Data")->SetCells(1, 1, "unsaved");
+  excel->Quit();
+  EXPECT_EQ(read_file(folder / "book.xls"), before);
+  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Item("book.xls"); }), 9);
+}
+
+// A template the engine refuses, in the first export of a run: the open fails under the
+// attach checks, so the operator sees the cancel message and the run ends.
+TEST(EmbeddedExport, TemplateThatIsNoWorkbookEndsTheRunWithTheCancelMessage) {
+  ExportHarness h(automation::make_default_automation());
+  write_file(h.folder / "FILES/Vor/1.xls", "plain text, not a workbook");
+  h.set_block(0, {"h\x02x"}, 0);
+  EXPECT_TRUE(h.run(0, "w.xls", "1.xls"));
+  EXPECT_EQ(h.ended, 2);
+  ASSERT_EQ(h.view.messages().size(), 1u);
+  const auto& prompt = h.view.messages()[0].prompt;
+  EXPECT_EQ(prompt.rfind("1004\r", 0), 0u);
+  EXPECT_NE(prompt.find("\r\rFile: w.xls\r\rIst Excel korrekt installiert?"), std::string::npos);
+  EXPECT_EQ(read_file(h.folder / "FILES/Vor/1.xls"), "plain text, not a workbook");
+}
+
+}  // namespace
+}  // namespace schreiber::testing
