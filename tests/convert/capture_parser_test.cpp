@@ -9,7 +9,6 @@
 #include "conversion_harness.h"
 #include "convert/block_table.h"
 #include "convert/capture_parser.h"
-#include "platform/failure.h"
 
 namespace schreiber::convert {
 namespace {
@@ -115,21 +114,6 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   {{with_stx("L", "a"), with_stx("L", "b"), with_stx("M", "c")}}}),
     [](const auto& info) { return info.param.name; });
-
-TEST(CaptureParser, ThirtyTwoThousandSevenHundredSixtySeventhDC3IsTheLastThatFits) {
-  std::string capture;
-  for (int i = 0; i < 32767; ++i) capture += bytes("13 00");
-  BlockTable table;
-  EXPECT_EQ(fill_block_table(capture, table), 32767);
-
-  capture += bytes("13 00");
-  try {
-    fill_block_table(capture, table);
-    FAIL() << "no failure";
-  } catch (const platform::Failure& failure) {
-    EXPECT_EQ(failure.number(), platform::kOverflow);
-  }
-}
 
 TEST(MaxStxCount, IsTheRunningStxCountAtTheLastDC3) {
   struct Case {

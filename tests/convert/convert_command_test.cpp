@@ -4,15 +4,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <sstream>
 #include <string>
-#include <utility>
 
 #include "conversion_harness.h"
+#include "support/xlrd_sheet.h"
 
 namespace schreiber::testing {
 namespace {
@@ -32,30 +29,6 @@ CliRun run(const TempFolder& folder, const std::string& arguments) {
       "'" + kCli + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
   const int result = std::system(command.c_str());
   return {WIFEXITED(result) ? WEXITSTATUS(result) : -1, read_file(out), read_file(err)};
-}
-
-// (row, column) -> value of the sheet "Data", as xlrd reads the workbook.
-std::map<std::pair<int, int>, std::string> data_sheet_cells(const std::filesystem::path& book) {
-  const std::string command = "/usr/bin/python3 '" + std::string(SCHREIBER_SOURCE_DIR) +
-                              "/tests/xls/read_back.py' '" + book.string() + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string text;
-  char buffer[4096];
-  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0);
-
-  std::map<std::pair<int, int>, std::string> cells;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line);
-    std::string kind, sheet, row, column, type, xf, value;
-    std::getline(fields, kind, '\t');
-    if (kind != "cell") continue;
-    for (std::string* f : {&sheet, &row, &column, &type, &xf}) std::getline(fields, *f, '\t');
-    std::getline(fields, value);
-    cells[{std::stoi(row), std::stoi(column)}] = value.substr(1, value.size() - 2);  // 'text'
-  }
-  return cells;
 }
 
 TEST(ConvertCommand, ConvertsACaptureFileAgainWithAllItsFields) {
@@ -78,7 +51,7 @@ TEST(ConvertCommand, ConvertsACaptureFileAgainWithAllItsFields) {
   ASSERT_FALSE(book.empty());
   EXPECT_NE(result.out.find(book.filename().string() + " from template b.xls\n"),
             std::string::npos);
-  const auto cells = data_sheet_cells(book);
+  const auto cells = read_with_xlrd(book, "Data").cells;
   EXPECT_EQ(cells.at({1, 1}), "OK");
   EXPECT_EQ(cells.at({5, 2}), "a");
   EXPECT_EQ(cells.at({6, 2}), "c");

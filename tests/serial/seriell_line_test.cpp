@@ -122,8 +122,8 @@ TEST_F(SerialLine, PortZeroFails) {
 }
 
 TEST_F(SerialLine, ASettingsTextThePortCannotApplyGivesMinusFiveAndClosesThePort) {
-  for (const std::string text : {"", "baud=12345", "parity=x", "data=8 stop=1.5", "xon=on",
-                                 "baud=57600 parity=N data=8 stop=1 flow=hw"}) {
+  // Which texts are refused is the settings test's business; here, what follows.
+  for (const std::string text : {"baud=12345", "data=8 stop=1.5"}) {
     SCOPED_TRACE(text);
     EXPECT_EQ(open(seriell, 1, text), -5);
     EXPECT_LE(seriell.hComPort, 0);

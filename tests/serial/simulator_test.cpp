@@ -1,6 +1,5 @@
 // The instrument simulator, read from the far end of its line: pacing, silences, the
-// pulled cable, waiting for the receiver, the link; and the serial module receiving the
-// sample recording from it.
+// pulled cable, waiting for the receiver, the link.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "comm/posix_comm.h"
-#include "serial/seriell.h"
 #include "sim/simulator.h"
 #include "support/temp_folder.h"
 
@@ -196,34 +193,6 @@ TEST_F(SimulatorTest, ReplacesALinkButNothingElse) {
   options.link = folder / "COM2";
   EXPECT_THROW(Simulator{options}, std::runtime_error);
   EXPECT_EQ(testing::read_file(folder / "COM2"), "keep me");
-}
-
-TEST_F(SimulatorTest, TheSerialModuleReceivesTheSampleRecordingByteForByte) {
-  const std::string recording =
-      testing::read_file(std::filesystem::path(SCHREIBER_SOURCE_DIR) / "samples/recording.bin");
-  ASSERT_GT(recording.size(), 100u);
-  Options options;
-  options.link = folder / "ports/COM2";
-  options.bytes = recording;
-  options.start_when_configured = true;
-  std::filesystem::create_directories(folder / "ports");
-  Simulator simulator(options);
-  simulator.start();
-
-  comm::PosixComm comm(folder / "ports");
-  serial::Seriell seriell(comm);
-  ASSERT_EQ(seriell.OpenComPort(2, "baud=57600 parity=N data=8 stop=1", 10240, 10240, 1000, 1000),
-            1);
-  std::string received;
-  while (true) {
-    std::int16_t flag = 0;
-    const std::uint8_t byte = seriell.ReadComByte(flag);
-    if (flag != 0) break;
-    received.push_back(static_cast<char>(byte));
-    if (byte == 0x14) break;  // the end byte
-  }
-  seriell.CloseComPort();
-  EXPECT_EQ(received, recording);
 }
 
 }  // namespace

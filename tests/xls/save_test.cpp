@@ -81,7 +81,7 @@ TEST_P(FailedSave, LeavesTheOldFileAndNoTemporaryFile) {
   TempFolder folder;
   const auto path = folder / "mappe.xls";
   xls::Workbook::create_blank().save_as(path);
-  const std::string before = read_bytes(path);
+  const std::string before = read_file(path);
   const FaultyFiles files(GetParam());
   xls::Workbook workbook = xls::Workbook::open(path, files);
   workbook.set_text(0, 1, 1, u"neu");
@@ -92,7 +92,7 @@ TEST_P(FailedSave, LeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(error.number(), 1004);
     EXPECT_NE(std::string(error.what()).find("mappe.xls"), std::string::npos) << error.what();
   }
-  EXPECT_EQ(read_bytes(path), before);
+  EXPECT_EQ(read_file(path), before);
   EXPECT_EQ(folder_listing(folder.path()), std::vector<std::string>{"mappe.xls"});
 }
 

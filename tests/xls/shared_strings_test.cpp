@@ -36,7 +36,7 @@ TEST(SharedStrings, ManyNewStringsSpanContinueRecordsByTheRules) {
 
   TempFolder folder;
   workbook.save_as(folder / "strings.xls");
-  const std::string stream = workbook_stream(read_bytes(folder / "strings.xls"));
+  const std::string stream = workbook_stream(read_file(folder / "strings.xls"));
   const Report report = check_stream(stream);
   EXPECT_EQ(report.problems, std::vector<std::string>{});
   EXPECT_EQ(report.strings, expected);

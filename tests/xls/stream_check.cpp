@@ -176,6 +176,7 @@ Report check_stream(std::string_view stream) {
       return report;
     }
     records.push_back({at, id, stream.substr(at + 4, length)});
+    ++report.record_counts[id];
     at += 4 + length;
   }
   std::map<std::size_t, std::size_t> index_of;

@@ -18,7 +18,8 @@ struct Report {
   std::vector<std::u16string> strings;  // of the SST, in order
   std::set<std::size_t> string_starts;  // stream positions of each string's header
   std::vector<std::uint32_t> sheet_offsets;
-  std::optional<std::uint32_t> recalc_engine;  // RECALCID's engine id, when there is one
+  std::optional<std::uint32_t> recalc_engine;          // RECALCID's engine id, when there is one
+  std::map<std::uint16_t, std::size_t> record_counts;  // id -> records of that id
 };
 
 Report check_stream(std::string_view stream);

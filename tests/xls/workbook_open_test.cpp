@@ -96,7 +96,7 @@ TEST_P(RefusedFile, FailsWith1004NamingTheFileAndLeavesItAlone) {
   TempFolder folder;
   const auto path = folder / "vorlage.xls";
   const std::string bytes = GetParam().file();
-  write_bytes(path, bytes);
+  write_file(path, bytes);
   try {
     xls::Workbook::open(path);
     FAIL() << "opened " << GetParam().name;
@@ -106,7 +106,7 @@ TEST_P(RefusedFile, FailsWith1004NamingTheFileAndLeavesItAlone) {
     EXPECT_NE(std::string(error.what()).find(GetParam().expected), std::string::npos)
         << error.what();
   }
-  EXPECT_EQ(read_bytes(path), bytes);
+  EXPECT_EQ(read_file(path), bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RefusedFile, ::testing::ValuesIn(kRefusals),

@@ -1,38 +1,12 @@
 #include "xls_test_support.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace xls_test {
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "xls_test_XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string read_bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void write_bytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
 
 std::string run(const std::string& command) {
   FILE* pipe = ::popen(command.c_str(), "r");

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the workbook engine's tests: a private temporary folder, running the
-// independent reader (xlrd under /usr/bin/python3) and LibreOffice, and whole-file I/O.
+// Helpers of the workbook engine's tests: running the independent reader (xlrd under
+// /usr/bin/python3) and LibreOffice, and the shared temporary folder and file helpers.
 
 #include <filesystem>
 #include <map>
@@ -8,24 +8,14 @@
 #include <tuple>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace xls_test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string read_bytes(const std::filesystem::path& path);
-void write_bytes(const std::filesystem::path& path, const std::string& bytes);
+// A private temporary folder and whole-file I/O, as the rest of the suite has them.
+using schreiber::testing::read_file;
+using schreiber::testing::TempFolder;
+using schreiber::testing::write_file;
 
 // Runs a shell command; returns its standard output. Fails the test when it exits non-zero.
 std::string run(const std::string& command);
