@@ -12,7 +12,6 @@
 namespace schreiber::automation::com {
 namespace {
 
-
 [[noreturn]] void fail(HRESULT code) {
   const std::int32_t number = failure_number(code);
   throw platform::Failure(number, failure_description(code, number));

@@ -3,8 +3,10 @@
 // class of a program id attached to or created, and every failure turned into the number
 // and description the automation layer reports.
 
-#include <oaidl.h>
+// windows.h comes first: the automation headers build on it.
 #include "platform/win32_api.h"
+
+#include <oaidl.h>
 
 #include <cstdint>
 #include <initializer_list>

@@ -84,7 +84,8 @@ class ComApplication : public Application {
 
 class ComFile : public File {
  public:
-  ComFile(Dispatch file, std::filesystem::path path) : file_(std::move(file)), path_(std::move(path)) {}
+  ComFile(Dispatch file, std::filesystem::path path)
+      : file_(std::move(file)), path_(std::move(path)) {}
 
   // file.Copy folder: no overwrite flag, the component's default (replace) applies. A
   // component that has the member without implementing it (Wine's) gets the same copy
@@ -146,7 +147,9 @@ std::shared_ptr<Application> create_com_application() {
   return com_application(com::create(kExcelProgramId));
 }
 
-bool com_application_registered() { return com::is_registered(kExcelProgramId); }
+bool com_application_registered() {
+  return com::is_registered(kExcelProgramId);
+}
 
 std::shared_ptr<FileSystemObject> create_com_file_system_object() {
   return com_file_system_object(com::create(kFileSystemProgramId));

@@ -63,7 +63,8 @@ std::string describe(const VARIANT& value) {
       std::string out = "\"";
       for (UINT i = 0; i < SysStringLen(value.bstrVal); ++i) {
         const wchar_t c = value.bstrVal[i];
-        out += c >= 0x20 && c < 0x80 ? std::string(1, static_cast<char>(c)) : "U+" + std::to_string(c);
+        out +=
+            c >= 0x20 && c < 0x80 ? std::string(1, static_cast<char>(c)) : "U+" + std::to_string(c);
       }
       return out + "\"";
     }
@@ -253,7 +254,8 @@ TEST(FileSystemObject, TheSystemsOwnCopiesTheTemplateIntoTheDataFolder) {
 }
 
 TEST(DefaultAutomation, WithoutASpreadsheetApplicationTheEmbeddedEngineWritesTheWorkbook) {
-  if (com::is_registered(L"Excel.Application")) GTEST_SKIP() << "a spreadsheet application is installed";
+  if (com::is_registered(L"Excel.Application"))
+    GTEST_SKIP() << "a spreadsheet application is installed";
   testing::ExportHarness h(automation::make_default_automation());
   EXPECT_NE(std::dynamic_pointer_cast<automation::EmbeddedApplication>(
                 h.automation->GetObject(automation::kExcelApplication)),

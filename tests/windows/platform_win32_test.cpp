@@ -49,15 +49,20 @@ TEST(CodePage, BytesAreTheCharactersOfTheAnsiCodePage) {
   EXPECT_EQ(platform::codepage_to_unicode(0x41), U'A');
   // A character outside the code page, one from outside the basic plane included, is '?'.
   EXPECT_EQ(platform::utf8_to_codepage("\xC3\xBC\xE2\x82\xAC\xE2\x86\x92\xF0\x9F\x98\x80!"),
-            "\xFC\x80?" "?!");
-  EXPECT_EQ(platform::wide_to_codepage(L"Datei wird \u00fcbertragen"), "Datei wird \xFC" "bertragen");
+            "\xFC\x80?"
+            "?!");
+  EXPECT_EQ(platform::wide_to_codepage(L"Datei wird \u00fcbertragen"),
+            "Datei wird \xFC"
+            "bertragen");
 }
 
 TEST(CodePage, FileNamesReachTheFileSystemAsTheirCharacters) {
   if (GetACP() != 1252) GTEST_SKIP() << "the expected characters are those of code page 1252";
   TempFolder folder;
   platform::DiskFiles files;
-  const std::string name = "K\xFC" "hlung_\x80.xls";
+  const std::string name =
+      "K\xFC"
+      "hlung_\x80.xls";
   files.write_text(folder.path() / platform::codepage_to_file_name(name), "x");
   std::vector<std::wstring> found;
   for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
@@ -115,8 +120,9 @@ TEST(FileFailures, CarryTheNumbersOfTheAutomationLayer) {
     int number;
   } cases[] = {
       {"record file in a missing folder",
-       [&] { files.create_record_file(folder / "none" / "Schreiber.txt"); }, platform::kPathNotFound},
-      {"text over a file held open",  [&] { files.write_text(folder / "locked.txt", "x"); },
+       [&] { files.create_record_file(folder / "none" / "Schreiber.txt"); },
+       platform::kPathNotFound},
+      {"text over a file held open", [&] { files.write_text(folder / "locked.txt", "x"); },
        platform::kPermissionDenied},
       {"read or create in a missing folder",
        [&] { files.read_or_create(folder / "none" / "a.txt"); }, platform::kPathNotFound},
@@ -130,15 +136,13 @@ TEST(Rename, NeverReplacesAndNamesWhatIsMissing) {
   TempFolder folder;
   write_file(folder / "1.xls", "template");
   write_file(folder / "a.xls", "earlier workbook");
-  EXPECT_EQ(failure_number_of([&] {
-              automation::rename_without_replacing(folder / "1.xls", folder / "a.xls");
-            }),
+  EXPECT_EQ(failure_number_of(
+                [&] { automation::rename_without_replacing(folder / "1.xls", folder / "a.xls"); }),
             platform::kFileAlreadyExists);
   EXPECT_EQ(read_file(folder / "a.xls"), "earlier workbook");
   EXPECT_EQ(read_file(folder / "1.xls"), "template");
-  EXPECT_EQ(failure_number_of([&] {
-              automation::rename_without_replacing(folder / "2.xls", folder / "b.xls");
-            }),
+  EXPECT_EQ(failure_number_of(
+                [&] { automation::rename_without_replacing(folder / "2.xls", folder / "b.xls"); }),
             platform::kFileNotFound);
   EXPECT_EQ(failure_number_of([&] {
               automation::rename_without_replacing(folder / "1.xls", folder / "none" / "b.xls");

@@ -17,7 +17,9 @@ namespace {
 namespace pictures = window::pictures;
 using window::win32::kNotPainted;
 
-std::uint32_t rgb(pictures::Color c) { return (c.red << 16) | (c.green << 8) | c.blue; }
+std::uint32_t rgb(pictures::Color c) {
+  return (c.red << 16) | (c.green << 8) | c.blue;
+}
 
 std::uint32_t at(const std::vector<std::uint32_t>& pixels, int width, int x, int y) {
   return pixels[static_cast<std::size_t>(y * width + x)];
@@ -34,7 +36,7 @@ TEST(Pictures, StartButtonIsATriangleInAFramedWhiteSquareOnGrey) {
       return at(pixels, width, static_cast<int>(x * scale), static_cast<int>(y * scale));
     };
     EXPECT_EQ(px(0, 0), rgb(pictures::kLightGrey));
-    EXPECT_EQ(px(2, 3), rgb(pictures::kBlack));     // the frame
+    EXPECT_EQ(px(2, 3), rgb(pictures::kBlack));  // the frame
     EXPECT_EQ(px(21.5, 12), rgb(pictures::kBlack));
     EXPECT_EQ(px(4, 5), rgb(pictures::kWhite));     // inside the square
     EXPECT_EQ(px(10, 13), rgb(pictures::kBlack));   // the triangle
@@ -78,10 +80,12 @@ TEST(Icon, FileHoldsBothSizesInSixteenColoursWithTheUnpaintedPartsMasked) {
     EXPECT_EQ(u32(image + 8), static_cast<std::uint32_t>(2 * size));
     // The mask after the palette and the colour rows, bottom row first: a set bit is
     // transparent.
-    const std::size_t colour_rows = 40 + 64 + static_cast<std::size_t>(((size * 4 + 31) / 32) * 4 * size);
+    const std::size_t colour_rows =
+        40 + 64 + static_cast<std::size_t>(((size * 4 + 31) / 32) * 4 * size);
     const std::size_t mask_row = ((size + 31) / 32) * 4;
     const auto transparent = [&](int x, int y) {
-      const std::size_t row = image + colour_rows + static_cast<std::size_t>(size - 1 - y) * mask_row;
+      const std::size_t row =
+          image + colour_rows + static_cast<std::size_t>(size - 1 - y) * mask_row;
       return (bytes[row + static_cast<std::size_t>(x / 8)] & (0x80 >> (x % 8))) != 0;
     };
     const int u = size / 16;  // pixels per unit of the 16 grid: the icon is drawn on a 32 grid
@@ -108,8 +112,8 @@ TEST(Form2Window, ControlsSitAtTheirTwipsAndTheListPicksByText) {
   EXPECT_EQ(place(101), (std::vector<LONG>{116, 2, 33, 33}));  // Command1
   EXPECT_EQ(place(103), (std::vector<LONG>{4, 56, 205, 13}));  // Label4
   EXPECT_EQ(place(104), (std::vector<LONG>{4, 36, 161, 17}));  // Label3
-  EXPECT_EQ(place(105)[0], 20);                                 // Image2
-  EXPECT_EQ(place(106)[1], 76);                                 // Image1
+  EXPECT_EQ(place(105)[0], 20);                                // Image2
+  EXPECT_EQ(place(106)[1], 76);                                // Image1
   EXPECT_EQ(window::win32::Form2Window(192).pixels(1740), 232);
 
   int clicks = 0;

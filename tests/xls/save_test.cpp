@@ -70,7 +70,7 @@ class FaultyFiles final : public xls::FileSystem {
 std::vector<std::string> folder_listing(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename());
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -24,7 +24,9 @@ enum ControlId : int { kCommand1 = 101, kCombo1, kLabel4, kLabel3, kImage2, kIma
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-std::wstring wide(const std::string& bytes) { return platform::codepage_to_wide(bytes); }
+std::wstring wide(const std::string& bytes) {
+  return platform::codepage_to_wide(bytes);
+}
 
 // The label's own font: bold "MS Sans Serif" of the given size, character set 0.
 HFONT label_font(double points, int dpi) {
@@ -146,10 +148,10 @@ Form2Window::Form2Window(int dots_per_inch) : dpi_(dots_per_inch) {
 
 Form2Window::~Form2Window() {
   if (IsWindow(window_)) DestroyWindow(window_);
-  for (HGDIOBJ object : {static_cast<HGDIOBJ>(label3_font_), static_cast<HGDIOBJ>(label4_font_),
-                         static_cast<HGDIOBJ>(control_font_), static_cast<HGDIOBJ>(start_picture_),
-                         static_cast<HGDIOBJ>(waiting_picture_),
-                         static_cast<HGDIOBJ>(receiving_picture_)}) {
+  for (HGDIOBJ object :
+       {static_cast<HGDIOBJ>(label3_font_), static_cast<HGDIOBJ>(label4_font_),
+        static_cast<HGDIOBJ>(control_font_), static_cast<HGDIOBJ>(start_picture_),
+        static_cast<HGDIOBJ>(waiting_picture_), static_cast<HGDIOBJ>(receiving_picture_)}) {
     if (object != nullptr) DeleteObject(object);
   }
   if (icon_ != nullptr) DestroyIcon(icon_);
@@ -253,7 +255,9 @@ void Form2Window::Command1_SetVisible(bool visible) {
   ShowWindow(command1_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void Form2Window::Combo1_SetEnabled(bool enabled) { EnableWindow(combo1_, enabled ? TRUE : FALSE); }
+void Form2Window::Combo1_SetEnabled(bool enabled) {
+  EnableWindow(combo1_, enabled ? TRUE : FALSE);
+}
 
 std::int16_t Form2Window::Combo1_ListIndex() {
   return static_cast<std::int16_t>(SendMessageW(combo1_, CB_GETCURSEL, 0, 0));
@@ -290,7 +294,9 @@ void Form2Window::Label3_SetVisible(bool visible) {
   ShowWindow(label3_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-std::string Form2Window::Label4_Caption() { return label4_caption_; }
+std::string Form2Window::Label4_Caption() {
+  return label4_caption_;
+}
 
 void Form2Window::Label4_SetCaption(const std::string& caption) {
   label4_caption_ = caption;

@@ -12,8 +12,8 @@ int main(int argc, char** argv) {
     return 64;
   }
   namespace pictures = schreiber::window::pictures;
-  const auto bytes = schreiber::window::win32::icon_file(
-      {pictures::window_icon(32), pictures::window_icon(16)});
+  const auto bytes =
+      schreiber::window::win32::icon_file({pictures::window_icon(32), pictures::window_icon(16)});
   std::FILE* out = std::fopen(argv[1], "wb");
   if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
       std::fclose(out) != 0) {

@@ -44,7 +44,9 @@ struct Canvas {
   Canvas& operator=(const Canvas&) = delete;
 };
 
-COLORREF colour(pictures::Color c) { return RGB(c.red, c.green, c.blue); }
+COLORREF colour(pictures::Color c) {
+  return RGB(c.red, c.green, c.blue);
+}
 
 POINT subpixel(const pictures::Point& p) {
   return {static_cast<LONG>(std::lround(p.x * kSubpixels)),
@@ -114,7 +116,9 @@ void paint(Canvas& canvas, const pictures::Picture& picture, double scale, COLOR
   GdiFlush();
 }
 
-int scaled(int length, double scale) { return std::max(1, static_cast<int>(std::lround(length * scale))); }
+int scaled(int length, double scale) {
+  return std::max(1, static_cast<int>(std::lround(length * scale)));
+}
 
 // A background colour that no shape of the picture uses, to tell painted pixels apart.
 COLORREF unused_colour(const pictures::Picture& picture) {
@@ -126,7 +130,9 @@ COLORREF unused_colour(const pictures::Picture& picture) {
   return RGB(3, 2, 1);
 }
 
-std::uint32_t rgb_of_pixel(std::uint32_t bgrx) { return bgrx & 0xFFFFFF; }
+std::uint32_t rgb_of_pixel(std::uint32_t bgrx) {
+  return bgrx & 0xFFFFFF;
+}
 std::uint32_t rgb_of_colorref(COLORREF c) {
   return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
