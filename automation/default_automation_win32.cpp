@@ -14,14 +14,7 @@ std::unique_ptr<Automation> make_default_automation() {
         kExcelApplication, [] { return create_com_application(); },
         [] { return attach_com_application(); });
   } else {
-    // The embedded application lives in this process, so there is always one to attach to.
-    auto running = std::make_shared<std::shared_ptr<EmbeddedApplication>>();
-    registry->serve(
-        kExcelApplication, [] { return std::make_shared<EmbeddedApplication>(); },
-        [running] {
-          if (!*running) *running = std::make_shared<EmbeddedApplication>();
-          return *running;
-        });
+    serve_embedded_excel(*registry);
   }
   registry->serve(
       kFileSystemObject, [] { return create_com_file_system_object(); }, nullptr);

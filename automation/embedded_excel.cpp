@@ -1,5 +1,7 @@
 #include "automation/embedded_excel.h"
 
+#include "automation/class_registry.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -119,6 +121,16 @@ std::shared_ptr<automation::Workbooks> EmbeddedApplication::Workbooks() {
 
 void EmbeddedApplication::Quit() {
   open_.clear();
+}
+
+void serve_embedded_excel(ClassRegistry& registry) {
+  auto running = std::make_shared<std::shared_ptr<EmbeddedApplication>>();
+  registry.serve(
+      kExcelApplication, [] { return std::make_shared<EmbeddedApplication>(); },
+      [running] {
+        if (!*running) *running = std::make_shared<EmbeddedApplication>();
+        return *running;
+      });
 }
 
 }  // namespace schreiber::automation

@@ -27,4 +27,10 @@ class EmbeddedApplication : public Application,
   std::vector<std::shared_ptr<EmbeddedWorkbook>> open_;
 };
 
+class ClassRegistry;
+
+// Registers the embedded application for "Excel.Application": a new one on create, and
+// one instance in this process that attaching always finds.
+void serve_embedded_excel(ClassRegistry& registry);
+
 }  // namespace schreiber::automation

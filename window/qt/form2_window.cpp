@@ -182,21 +182,13 @@ QRect Form2Window::place(const TwipsRect& twips) const {
 // reaches the window meanwhile. An end of the program unwinds to here as ProgramEnded;
 // no exception may pass on into Qt's event loop.
 void Form2Window::run_handler(const std::function<void()>& handler) {
-  if (!handler || ended_status_ || in_handler_) return;
-  in_handler_ = true;
-  try {
-    handler();
-  } catch (const platform::ProgramEnded& end) {
-    in_handler_ = false;
-    end_program(end.status);
-    return;
-  } catch (const std::exception& error) {
-    in_handler_ = false;
-    MsgBox(platform::utf8_to_codepage(error.what()), convert::kCritical, "Error");
-    end_program(platform::kExitFailure);
+  if (ended_status_) return;
+  const auto outcome = guard_.run(handler, *this);
+  if (!outcome.ran) return;
+  if (outcome.ended) {
+    end_program(*outcome.ended);
     return;
   }
-  in_handler_ = false;
   if (isVisible()) InputDrain::drain();
 }
 
@@ -207,7 +199,7 @@ void Form2Window::end_program(int status) {
 }
 
 void Form2Window::closeEvent(QCloseEvent* event) {
-  if (in_handler_ && !ended_status_) {
+  if (guard_.running() && !ended_status_) {
     event->ignore();  // not while a capture runs
     return;
   }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "window/handler_guard.h"
 #include "window/view.h"
 
 class QComboBox;
@@ -95,7 +96,7 @@ class Form2Window : public QWidget, public View {
   QLabel* image2_;
   QLabel* image1_;
   std::string label4_caption_;  // code-page bytes, as the logic set them
-  bool in_handler_ = false;
+  HandlerGuard guard_;
   std::optional<int> ended_status_;
 };
 

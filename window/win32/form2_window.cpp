@@ -206,7 +206,7 @@ LRESULT Form2Window::handle_message(UINT message, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_CLOSE:
-      if (in_handler_ && !ended_status_) return 0;  // not while a capture runs
+      if (guard_.running() && !ended_status_) return 0;  // not while a capture runs
       run_handler(on_form_unload);
       // Form_Unload ends the program; without a handler the window closes all the same.
       if (!ended_status_) end_program(0);
@@ -222,21 +222,13 @@ LRESULT Form2Window::handle_message(UINT message, WPARAM w, LPARAM l) {
 // else reaches the window meanwhile. An end of the program unwinds to here as
 // ProgramEnded; no exception may pass on into the system's message dispatch.
 void Form2Window::run_handler(const std::function<void()>& handler) {
-  if (!handler || ended_status_ || in_handler_) return;
-  in_handler_ = true;
-  try {
-    handler();
-  } catch (const platform::ProgramEnded& end) {
-    in_handler_ = false;
-    end_program(end.status);
-    return;
-  } catch (const std::exception& error) {
-    in_handler_ = false;
-    MsgBox(platform::utf8_to_codepage(error.what()), convert::kCritical, "Error");
-    end_program(platform::kExitFailure);
+  if (ended_status_) return;
+  const auto outcome = guard_.run(handler, *this);
+  if (!outcome.ran) return;
+  if (outcome.ended) {
+    end_program(*outcome.ended);
     return;
   }
-  in_handler_ = false;
   if (IsWindowVisible(window_)) drain_input();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/win32_api.h"
+#include "window/handler_guard.h"
 #include "window/view.h"
 
 namespace schreiber::window::win32 {
@@ -103,7 +104,7 @@ class Form2Window : public View {
   HICON icon_ = nullptr;
   HICON small_icon_ = nullptr;
   std::string label4_caption_;  // code-page bytes, as the logic set them
-  bool in_handler_ = false;
+  HandlerGuard guard_;
   std::optional<int> ended_status_;
 };
 
