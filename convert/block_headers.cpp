@@ -5,6 +5,7 @@
 #include "convert/control_bytes.h"
 #include "convert/module1.h"
 #include "platform/checked_int.h"
+#include "platform/file_names.h"
 
 namespace schreiber::convert {
 namespace {
@@ -77,7 +78,7 @@ std::string trim_spaces(std::string_view text) {
 
 std::string file_name_safe(std::string name) {
   for (char& c : name) {
-    if (kPathCharacters.find(c) != std::string_view::npos) c = '_';
+    if (platform::path_characters().find(c) != std::string_view::npos) c = '_';
   }
   return name;
 }

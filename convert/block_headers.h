@@ -40,13 +40,6 @@ std::string time_stamp(const platform::DateTime& now);
 // Without leading and trailing spaces (only the space character).
 std::string trim_spaces(std::string_view text);
 
-// Characters that would make a name from the instrument a path instead of a file name.
-#ifdef _WIN32
-inline constexpr std::string_view kPathCharacters = "/\\:";
-#else
-inline constexpr std::string_view kPathCharacters = "/\\";
-#endif
-
 // The name with every path character replaced by "_", so that it stays in its folder.
 std::string file_name_safe(std::string name);
 

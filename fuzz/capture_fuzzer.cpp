@@ -17,6 +17,7 @@
 #include "convert/module1.h"
 #include "platform/clock.h"
 #include "platform/failure.h"
+#include "platform/file_names.h"
 #include "platform/files.h"
 #include "platform/program_end.h"
 
@@ -71,7 +72,7 @@ class NoAutomation : public automation::Automation {
 
 bool is_plain_file_name(const std::string& name) {
   return name.size() >= 4 && name.compare(name.size() - 4, 4, ".xls") == 0 &&
-         name.find_first_of(convert::kPathCharacters) == std::string::npos;
+         name.find_first_of(platform::path_characters()) == std::string::npos;
 }
 
 // "001" STX and six header fields between five ETX, with no other character below 31.
