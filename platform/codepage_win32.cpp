@@ -9,6 +9,7 @@
 
 #include "platform/codepage.h"
 #include "platform/text_win32.h"
+#include "platform/utf8.h"
 
 namespace schreiber::platform {
 namespace {
@@ -35,19 +36,6 @@ Tables make_tables() {
 const Tables& tables() {
   static const Tables built = make_tables();
   return built;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 bool is_high_surrogate(char16_t c) {
