@@ -12,6 +12,10 @@
 namespace schreiber::automation::com {
 namespace {
 
+// Late-bound clients call with US English, whatever the machine's regional settings, so
+// the application reads an assigned "2.41" as 2.41 and "3/12/2024" as March 12 everywhere.
+constexpr LCID kUsEnglish = 0x0409;
+
 [[noreturn]] void fail(HRESULT code) {
   const std::int32_t number = failure_number(code);
   throw platform::Failure(number, failure_description(code, number));
@@ -103,7 +107,7 @@ DISPID Dispatch::id_of(std::wstring_view member) const {
   std::wstring name(member);
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;
-  const HRESULT code = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  const HRESULT code = object_->GetIDsOfNames(IID_NULL, names, 1, kUsEnglish, &id);
   if (FAILED(code)) {
     throw platform::Failure(kObjectNotSupported,
                             failure_description(DISP_E_UNKNOWNNAME, kObjectNotSupported));
@@ -129,7 +133,7 @@ Variant Dispatch::invoke(DISPID member, WORD flags, std::initializer_list<Varian
   EXCEPINFO info{};
   UINT bad_argument = 0;
   const HRESULT code =
-      object_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+      object_->Invoke(member, IID_NULL, kUsEnglish, flags, &params,
                       value != nullptr ? nullptr : &result.get(), &info, &bad_argument);
   if (code == DISP_E_EXCEPTION) fail_with(info);
   if (FAILED(code)) fail(code);

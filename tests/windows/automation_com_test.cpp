@@ -48,6 +48,7 @@ platform::Failure failure_of(const std::function<void()>& action) {
 struct CallLog {
   std::vector<std::wstring> names;
   std::vector<std::string> lines;
+  std::vector<LCID> locales;  // of every GetIDsOfNames and Invoke
   std::wstring fail_member;
 };
 
@@ -103,9 +104,10 @@ class RecordingObject : public IDispatch {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
                                           DISPID* ids) override {
     if (count != 1) return E_INVALIDARG;
+    log_->locales.push_back(locale);
     if (std::wstring(names[0]) == L"Unknown") {
       ids[0] = DISPID_UNKNOWN;
       return DISP_E_UNKNOWNNAME;
@@ -114,8 +116,9 @@ class RecordingObject : public IDispatch {
     ids[0] = static_cast<DISPID>(log_->names.size());
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* info, UINT*) override {
+    log_->locales.push_back(locale);
     const std::wstring member = id == DISPID_VALUE ? L"(default)" : log_->names.at(id - 1);
     std::string line = name_ + "." + narrow(member);
     line += (flags & DISPATCH_PROPERTYPUT) ? " put" : (flags & DISPATCH_PROPERTYGET) ? " get" : "";
@@ -182,6 +185,9 @@ TEST(ComMembers, EveryExportCallIsOneInvokeByNameInTheOrderOfItsArguments) {
       "App.Quit call()",
   };
   EXPECT_EQ(log->lines, expected);
+  // US English on every call, so that the application reads values the same everywhere.
+  EXPECT_EQ(log->locales, std::vector<LCID>(log->locales.size(), 0x0409));
+  EXPECT_FALSE(log->locales.empty());
 }
 
 TEST(ComMembers, AnExceptionOfTheObjectCarriesItsNumberAndDescription) {
