@@ -1,6 +1,6 @@
 // Reads texts the way a cell does, for the LibreOffice comparison script. Each input line
-// is "TEXT<TAB>FORMAT<TAB>1904", TEXT and FORMAT as hex-encoded UTF-8 and 1904 as 0 or 1;
-// each output line is what the cell stores:
+// is "TEXT<TAB>FORMAT<TAB>1904": TEXT and FORMAT as hex-encoded UTF-8 ("-" for an empty
+// TEXT), 1904 as 0 or 1. Each output line is what the cell stores:
 //   number<TAB>VALUE<TAB>FORMAT    (VALUE in shortest round-trip form, FORMAT as UTF-8)
 //   text<TAB>HEX<TAB>QUOTED | boolean<TAB>0|1 | error<TAB>CODE | empty
 // --year N sets the year of dates typed without one; --table prints the table test's
@@ -40,16 +40,6 @@ std::string unhex(std::string_view digits) {
   return out;
 }
 
-std::string field(const std::string& line, int index) {
-  std::size_t start = 0;
-  for (int i = 0; i < index && start != std::string::npos; ++i) {
-    start = line.find('\t', start);
-    if (start != std::string::npos) ++start;
-  }
-  if (start == std::string::npos) return {};
-  return line.substr(start, line.find('\t', start) - start);
-}
-
 std::string shortest(double value) {
   char buffer[64];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
@@ -64,8 +54,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--table") == 0) {
       for (const auto& row : testing::typed_entry_cases()) {
-        std::cout << hex(testing::to_utf8(row.text)) << '\t'
-                  << hex(testing::to_utf8(row.cell_format)) << '\t' << row.date_1904 << '\n';
+        const auto text = hex(testing::to_utf8(row.text));
+        std::cout << (text.empty() ? "-" : text) << '\t' << hex(testing::to_utf8(row.cell_format))
+                  << '\t' << row.date_1904 << '\n';
       }
       return 0;
     }
@@ -76,11 +67,11 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    const auto text = testing::from_utf8(unhex(field(line, 0)));
-    const auto format = testing::from_utf8(unhex(field(line, 1)));
-    const automation::EntryContext context{format, field(line, 2) == "1", year};
+  std::string text_hex, format_hex, date_1904;
+  while (std::cin >> text_hex >> format_hex >> date_1904) {
+    const auto text = testing::from_utf8(unhex(text_hex == "-" ? "" : text_hex));
+    const auto format = testing::from_utf8(unhex(format_hex));
+    const automation::EntryContext context{format, date_1904 == "1", year};
     const auto entry = automation::read_typed_entry(text, context);
     switch (entry.kind) {
       case EntryKind::number:
