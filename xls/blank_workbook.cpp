@@ -51,7 +51,7 @@ std::string cell_format(bool style, std::uint8_t used) {
   std::string body = u16s({0, 0, static_cast<std::uint16_t>(style ? 0xFFF5 : 0x0001)});
   body += std::string("\x20\x00\x00", 3);  // bottom-aligned, no rotation, no indent
   put_u8(body, used);
-  body.append(10, '\0');  // no borders
+  body.append(8, '\0');  // no borders, no diagonal, no fill pattern
   put_u16(body, 0x20C0);  // automatic pattern colours
   return body;
 }
