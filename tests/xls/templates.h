@@ -1,0 +1,17 @@
+#pragma once
+// Workbook templates made at test time by python3-xlwt and LibreOffice (make_*_templates.py),
+// and LibreOffice's CSV conversion of written workbooks. Both share one folder per build.
+
+#include <filesystem>
+#include <string>
+
+namespace xls_test {
+
+// The folder holding the templates, made on first use (again when a script changes).
+const std::filesystem::path& templates();
+
+// Converts the workbooks `files` (quoted for the shell) in `folder` to CSV there, one file
+// per sheet named "<stem>-<sheet>.csv", as LibreOffice shows the cells.
+void convert_to_csv(const std::filesystem::path& folder, const std::string& files);
+
+}  // namespace xls_test
