@@ -185,12 +185,12 @@ TEST_F(Producers, FormulasOverWrittenCellsShowFreshResults) {
        "8\n17\nabcdefgh10\n117.5\n"},
   };
   const TempFolder out;
-  std::string files;
+  std::vector<std::filesystem::path> files;
   for (const Case& c : cases) {
     xls::Workbook workbook = xls::Workbook::open(folder_ / c.file);
     for (const Write& w : c.writes) workbook.set_text(0, w.row, w.column, w.text);
     workbook.save_as(out / c.file);
-    files += " " + quoted(out / c.file);
+    files.push_back(out / c.file);
   }
   convert_to_csv(out.path(), files);
   for (const Case& c : cases) {

@@ -58,13 +58,15 @@ const std::filesystem::path& templates() {
   return folder;
 }
 
-void convert_to_csv(const std::filesystem::path& folder, const std::string& files) {
+void convert_to_csv(const std::filesystem::path& folder,
+                    const std::vector<std::filesystem::path>& workbooks) {
   const TemplateLock lock;  // LibreOffice's profile is shared
-  run("cd " + quoted(folder) +
-      " && soffice -env:UserInstallation=" + quoted(std::filesystem::path(lock.profile_url())) +
-      " --headless --convert-to 'csv:Text - txt - csv "
-      "(StarCalc):44,34,76,1,,0,false,true,true,false,false,-1'" +
-      files + " >/dev/null 2>&1");
+  std::string command = "cd " + quoted(folder) + " && soffice -env:UserInstallation=" +
+                        quoted(std::filesystem::path(lock.profile_url())) +
+                        " --headless --convert-to 'csv:Text - txt - csv "
+                        "(StarCalc):44,34,76,1,,0,false,true,true,false,false,-1'";
+  for (const auto& workbook : workbooks) command.append(" ").append(quoted(workbook));
+  run(command + " >/dev/null 2>&1");
 }
 
 }  // namespace xls_test

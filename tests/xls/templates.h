@@ -4,14 +4,16 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace xls_test {
 
 // The folder holding the templates, made on first use (again when a script changes).
 const std::filesystem::path& templates();
 
-// Converts the workbooks `files` (quoted for the shell) in `folder` to CSV there, one file
-// per sheet named "<stem>-<sheet>.csv", as LibreOffice shows the cells.
-void convert_to_csv(const std::filesystem::path& folder, const std::string& files);
+// Converts the workbooks to CSV in `folder`, one file per sheet named
+// "<stem>-<sheet>.csv", each cell as LibreOffice shows it.
+void convert_to_csv(const std::filesystem::path& folder,
+                    const std::vector<std::filesystem::path>& workbooks);
 
 }  // namespace xls_test

@@ -186,7 +186,7 @@ TEST(TypedCells, ValuesGetSharedClonesOfTheirCellFormatsWithOnlyTheNumberFormatC
   blank.set_number(0, 1, 1, 0.5, u"0%");
   EXPECT_EQ(blank.cell(0, 1, 1)->number_format, u"0%");
 
-  convert_to_csv(folder.path(), " " + quoted(once));
+  convert_to_csv(folder.path(), {once});
   EXPECT_EQ(read_file(folder / "once-Data.csv"),
             "50%,50%,50%,50%,50%,25%\n7.0 kg,,,,,\n7.0 kg,,,,,\n");
 }

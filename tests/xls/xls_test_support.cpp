@@ -36,7 +36,7 @@ std::filesystem::path binary_dir() {
 
 std::map<std::string, ReadBack> read_back(const std::vector<std::filesystem::path>& files) {
   std::string command = "/usr/bin/python3 " + quoted(source_dir() / "tests/xls/read_back.py");
-  for (const auto& file : files) command += " " + quoted(file);
+  for (const auto& file : files) command.append(" ").append(quoted(file));
   std::istringstream lines(run(command + " 2>&1"));
   std::map<std::string, ReadBack> result;
   ReadBack* current = nullptr;
