@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::uint16_t kCodePage = 0x0042;
 constexpr std::uint16_t kWindow1 = 0x003D;
-constexpr std::uint16_t kDateMode = 0x0022;
 constexpr std::uint16_t kPrecision = 0x000E;
 constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kStyle = 0x0293;
@@ -51,7 +50,7 @@ std::string cell_format(bool style, std::uint8_t used) {
   std::string body = u16s({0, 0, static_cast<std::uint16_t>(style ? 0xFFF5 : 0x0001)});
   body += std::string("\x20\x00\x00", 3);  // bottom-aligned, no rotation, no indent
   put_u8(body, used);
-  body.append(10, '\0');  // no borders
+  body.append(8, '\0');  // no borders, no diagonal, no fill pattern
   put_u16(body, 0x20C0);  // automatic pattern colours
   return body;
 }
@@ -63,7 +62,7 @@ std::string blank_workbook_stream() {
   append_record(out, rec::kBof, bof(rec::kBofGlobals));
   append_record(out, kCodePage, u16s({1200}));  // strings are Unicode
   append_record(out, kWindow1, u16s({0x0168, 0x001E, 0x3A98, 0x1F40, 0x0038, 0, 0, 1, 0x0258}));
-  append_record(out, kDateMode, u16s({0}));
+  append_record(out, rec::kDateMode, u16s({0}));
   append_record(out, kPrecision, u16s({1}));
   for (int i = 0; i < 4; ++i) append_record(out, kFont, font());
   for (int i = 0; i < 15; ++i)

@@ -61,6 +61,21 @@ const char* error_text(std::uint8_t code) {
 
 }  // namespace
 
+bool is_error_code(std::uint8_t code) {
+  switch (code) {
+    case 0x00:
+    case 0x07:
+    case 0x0F:
+    case 0x17:
+    case 0x1D:
+    case 0x24:
+    case 0x2A:
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::u16string display_text(const CellValue& value) {
   switch (value.kind) {
     case CellKind::blank:

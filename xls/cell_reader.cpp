@@ -1,33 +1,28 @@
 #include "xls/cell_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "xls/biff_string.h"
+#include "xls/cell_formats.h"
 #include "xls/little_endian.h"
 #include "xls/record_ids.h"
+#include "xls/rk_number.h"
 #include "xls/shared_strings.h"
 
 namespace xls {
 
-double decode_rk(std::uint32_t rk) {
-  double value;
-  if (rk & 0x02) {
-    value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-  } else {
-    const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
-    std::memcpy(&value, &bits, sizeof value);
-  }
-  return (rk & 0x01) ? value / 100 : value;
-}
-
 namespace {
 
-Cell at(std::string_view data, std::uint16_t column_offset = 2) {
+Cell at(std::string_view data) {
   Cell cell;
   cell.row = get_u16(data.data()) + 1u;
-  cell.column = get_u16(data.data() + column_offset) + 1u;
+  cell.column = get_u16(data.data() + 2) + 1u;
   return cell;
+}
+
+void take_format(Cell& cell, const CellFormats& formats, std::uint16_t xf) {
+  cell.number_format = formats.number_format(xf);
+  cell.quote_prefix = formats.quote_prefix(xf);
 }
 
 // The string result of the formula at records[i]: the STRING record after it, past any
@@ -53,10 +48,12 @@ std::u16string formula_string(const std::vector<Record>& records, std::size_t i)
   }
 }
 
-void read_formula(const std::vector<Record>& records, std::size_t i, std::vector<Cell>& out) {
+void read_formula(const std::vector<Record>& records, std::size_t i, const CellFormats& formats,
+                  std::vector<Cell>& out) {
   const std::string_view data = records[i].data;
   if (data.size() < 14) return;
   Cell cell = at(data);
+  take_format(cell, formats, get_u16(data.data() + 4));
   cell.value.formula = true;
   const char* result = data.data() + 6;
   if (get_u16(result + 6) != 0xFFFF) {
@@ -84,7 +81,7 @@ void read_formula(const std::vector<Record>& records, std::size_t i, std::vector
   out.push_back(std::move(cell));
 }
 
-void read_multiple(const Record& record, std::vector<Cell>& out) {
+void read_multiple(const Record& record, const CellFormats& formats, std::vector<Cell>& out) {
   const std::string_view data = record.data;
   const std::size_t each = record.id == rec::kMulRk ? 6 : 2;
   if (data.size() < 6 || (data.size() - 6) % each != 0) return;
@@ -93,6 +90,7 @@ void read_multiple(const Record& record, std::vector<Cell>& out) {
   for (std::size_t k = 0; k < count; ++k) {
     Cell cell = first;
     cell.column = first.column + static_cast<std::uint32_t>(k);
+    take_format(cell, formats, get_u16(data.data() + 4 + each * k));
     if (record.id == rec::kMulRk) {
       cell.value.kind = CellKind::number;
       cell.value.number = decode_rk(get_u32(data.data() + 4 + each * k + 2));
@@ -104,7 +102,7 @@ void read_multiple(const Record& record, std::vector<Cell>& out) {
 }  // namespace
 
 void read_cells(const std::vector<Record>& records, const SharedStrings& strings,
-                std::vector<Cell>& out) {
+                const CellFormats& formats, std::vector<Cell>& out) {
   const std::size_t first = out.size();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
@@ -113,11 +111,11 @@ void read_cells(const std::vector<Record>& records, const SharedStrings& strings
     Cell cell = at(data);
     switch (record.id) {
       case rec::kFormula:
-        read_formula(records, i, out);
+        read_formula(records, i, formats, out);
         continue;
       case rec::kMulRk:
       case rec::kMulBlank:
-        read_multiple(record, out);
+        read_multiple(record, formats, out);
         continue;
       case rec::kLabelSst: {
         if (data.size() < 10) continue;
@@ -156,6 +154,7 @@ void read_cells(const std::vector<Record>& records, const SharedStrings& strings
       default:  // BLANK
         break;
     }
+    take_format(cell, formats, get_u16(data.data() + 4));
     out.push_back(std::move(cell));
   }
   std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),

@@ -10,15 +10,13 @@
 
 namespace xls {
 
+class CellFormats;
 class SharedStrings;
 
-// The value an RK number stands for (a 30-bit integer or the high bits of a double,
-// optionally divided by 100).
-double decode_rk(std::uint32_t rk);
-
 // Appends the cells among `records` (the sheet's own records, embedded substreams left
-// out) sorted by row, then column. Blank cells are included with kind blank.
+// out) sorted by row, then column, each with its number format. Blank cells are included
+// with kind blank.
 void read_cells(const std::vector<Record>& records, const SharedStrings& strings,
-                std::vector<Cell>& out);
+                const CellFormats& formats, std::vector<Cell>& out);
 
 }  // namespace xls

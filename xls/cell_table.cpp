@@ -159,40 +159,45 @@ std::uint16_t CellTable::format_at(const RowEntry& row, std::uint16_t column) co
   return fallback_xf_;
 }
 
-void CellTable::set_string(std::uint16_t row, std::uint16_t column, std::uint32_t string_index) {
+std::vector<CellTable::CellEntry>::const_iterator CellTable::find(
+    const std::vector<CellEntry>& cells, std::uint16_t column) {
+  auto it = std::upper_bound(cells.begin(), cells.end(), column,
+                             [](std::uint16_t c, const CellEntry& e) { return c < e.first; });
+  if (it == cells.begin() || std::prev(it)->last < column) return cells.end();
+  return std::prev(it);
+}
+
+std::uint16_t CellTable::format_of(std::uint16_t row, std::uint16_t column) const {
+  static const RowEntry no_row;
+  const auto r = rows_.find(row);
+  const RowEntry& row_entry = r != rows_.end() ? r->second : no_row;
+  const auto it = find(row_entry.cells, column);
+  if (it == row_entry.cells.end()) return format_at(row_entry, column);
+  const std::string_view data = it->record.data;
+  if (it->record.id == rec::kMulRk) return get_u16(data.data() + 4 + 6 * (column - it->first));
+  if (it->record.id == rec::kMulBlank) return get_u16(data.data() + 4 + 2 * (column - it->first));
+  return get_u16(data.data() + 4);
+}
+
+void CellTable::set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id,
+                         std::string body) {
   RowEntry& row_entry = rows_[row];
   row_entry.touched = true;
   auto& cells = row_entry.cells;
+  CellEntry cell{column, column, {id, own(std::move(body))}, {}};
   auto it = std::upper_bound(cells.begin(), cells.end(), column,
                              [](std::uint16_t c, const CellEntry& e) { return c < e.first; });
-  const auto label = [&](std::uint16_t xf) {
-    std::string body;
-    put_u16(body, row);
-    put_u16(body, column);
-    put_u16(body, xf);
-    put_u32(body, string_index);
-    return CellEntry{column, column, {rec::kLabelSst, own(std::move(body))}, {}};
-  };
   if (it == cells.begin() || std::prev(it)->last < column) {  // an empty cell
-    cells.insert(it, label(format_at(row_entry, column)));
+    cells.insert(it, std::move(cell));
     return;
   }
   it = std::prev(it);
   const CellEntry old = std::move(*it);
-  const std::string_view data = old.record.data;
-  std::uint16_t xf;
-  if (old.record.id == rec::kMulRk) {
-    xf = get_u16(data.data() + 4 + 6 * (column - old.first));
-  } else if (old.record.id == rec::kMulBlank) {
-    xf = get_u16(data.data() + 4 + 2 * (column - old.first));
-  } else {
-    xf = get_u16(data.data() + 4);
-  }
   std::vector<CellEntry> replacement;
   if (old.first < column) {  // the part of a run left of the new cell
     replacement.push_back(cut(old, old.first, column - 1));
   }
-  replacement.push_back(label(xf));
+  replacement.push_back(std::move(cell));
   if (column < old.last) {  // and the part right of it
     replacement.push_back(cut(old, column + 1, old.last));
   }

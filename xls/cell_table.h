@@ -25,9 +25,12 @@ class CellTable {
   CellTable(const CellTable&) = delete;  // its records are views into its own storage
   CellTable& operator=(const CellTable&) = delete;
 
-  // Puts a LABELSST cell for shared string `string_index` at (row, column), both from 0,
-  // replacing what was there and keeping that cell's format.
-  void set_string(std::uint16_t row, std::uint16_t column, std::uint32_t string_index);
+  // The cell format a value written at (row, column), both from 0, keeps: the cell's own,
+  // else its row's, else its column's, else the fallback.
+  std::uint16_t format_of(std::uint16_t row, std::uint16_t column) const;
+  // Puts a cell record (`body` starts with row, column and cell format) at (row, column),
+  // replacing what was there.
+  void set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id, std::string body);
 
   // The cell records in order, each followed by the records that belong to it.
   std::vector<Record> cell_records() const;
@@ -52,6 +55,9 @@ class CellTable {
   void read_table(const std::vector<Record>& records);
   void add_cell(const Record& record, CellEntry*& last);
   std::uint16_t format_at(const RowEntry& row, std::uint16_t column) const;
+  // The entry holding `column` in a row's cells, or cells.end().
+  static std::vector<CellEntry>::const_iterator find(const std::vector<CellEntry>& cells,
+                                                     std::uint16_t column);
   // The part [from, to] of a MULRK or MULBLANK run, as a record of its own.
   CellEntry cut(const CellEntry& run, std::uint16_t from, std::uint16_t to);
   void carry_to_next_formula(std::uint16_t row, std::uint16_t column, std::vector<Record> records);

@@ -8,8 +8,10 @@ namespace xls::rec {
 
 inline constexpr std::uint16_t kFormula = 0x0006;
 inline constexpr std::uint16_t kEof = 0x000A;
+inline constexpr std::uint16_t kDateMode = 0x0022;
 inline constexpr std::uint16_t kFilePass = 0x002F;
 inline constexpr std::uint16_t kContinue = 0x003C;
+inline constexpr std::uint16_t kDefColWidth = 0x0055;
 inline constexpr std::uint16_t kColInfo = 0x007D;
 inline constexpr std::uint16_t kBoundSheet = 0x0085;
 inline constexpr std::uint16_t kMulRk = 0x00BD;
@@ -30,12 +32,14 @@ inline constexpr std::uint16_t kString = 0x0207;
 inline constexpr std::uint16_t kRow = 0x0208;
 inline constexpr std::uint16_t kIndex = 0x020B;
 inline constexpr std::uint16_t kArray = 0x0221;
-inline constexpr std::uint16_t kDefColWidth = 0x0055;
 inline constexpr std::uint16_t kTable = 0x0236;
 inline constexpr std::uint16_t kWindow2 = 0x023E;
 inline constexpr std::uint16_t kRk = 0x027E;
+inline constexpr std::uint16_t kFormat = 0x041E;
 inline constexpr std::uint16_t kShrFmla = 0x04BC;
 inline constexpr std::uint16_t kBof = 0x0809;
+inline constexpr std::uint16_t kXfCrc = 0x087C;
+inline constexpr std::uint16_t kXfExt = 0x087D;
 
 // Beginning-of-file records of the formats before BIFF5, refused by their id alone.
 inline constexpr std::uint16_t kBofBiff2 = 0x0009;

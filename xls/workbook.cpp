@@ -1,12 +1,14 @@
 #include "xls/workbook.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "xls/biff_string.h"
 #include "xls/cell_reader.h"
 #include "xls/little_endian.h"
 #include "xls/record_ids.h"
+#include "xls/rk_number.h"
 #include "xls/text.h"
 #include "xls/workbook_state.h"
 
@@ -30,19 +32,9 @@ void read_globals(Workbook::State& state) {
   std::unordered_map<std::uint32_t, std::size_t> starts;
   for (std::size_t k = 0; k < state.records.sheets.size(); ++k)
     starts[state.records.sheets[k].offset] = k;
-  std::optional<std::uint16_t> first_cell_format;
-  std::uint16_t formats = 0;
   for (std::size_t i = 0; i < globals.size(); ++i) {
     const Record& record = globals[i];
-    if (record.id == rec::kXf) {
-      // Style formats (flag 4) may not be given to cells; the first cell format is the
-      // default one (number 15 in every workbook Excel writes).
-      if (!first_cell_format && record.data.size() >= 6 &&
-          !(get_u16(record.data.data() + 4) & 0x0004)) {
-        first_cell_format = formats;
-      }
-      ++formats;
-    } else if (record.id == rec::kBoundSheet) {
+    if (record.id == rec::kBoundSheet) {
       SheetEntry sheet = read_sheet_entry(record, i);
       const auto found = starts.find(get_u32(record.data.data()));
       if (found != starts.end()) {
@@ -60,7 +52,7 @@ void read_globals(Workbook::State& state) {
       state.strings.load(std::move(parts));
     }
   }
-  state.fallback_xf = first_cell_format.value_or(0);
+  state.formats = CellFormats(globals);
 }
 
 std::optional<std::size_t> find_workbook_stream(const CompoundFile& container) {
@@ -146,8 +138,13 @@ std::optional<std::size_t> Workbook::find_sheet(std::u16string_view name) const 
   return std::nullopt;
 }
 
-void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column,
-                        std::u16string_view text) {
+struct Workbook::Place {
+  std::size_t substream;
+  CellTable* table;
+  std::uint16_t row, column;
+};
+
+Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_t column) const {
   State& s = *state_;
   if (sheet >= s.sheets.size())
     throw Error("there is no sheet number " + std::to_string(sheet + 1));
@@ -158,31 +155,102 @@ void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column
     throw Error("column " + std::to_string(column) +
                 " is outside the sheet: columns go from 1 to 256");
   }
-  if (text.size() > kMaxTextLength) {
-    throw Error("the text is " + std::to_string(text.size()) +
-                " characters long; a cell holds at most 32767 characters");
-  }
   const SheetEntry& entry = s.sheets[sheet];
   const std::uint16_t bof_type = entry.substream ? s.records.sheets[*entry.substream].type : 0;
   if ((entry.type != 0 && entry.type != 1) ||
       (bof_type != rec::kBofWorksheet && bof_type != rec::kBofMacroSheet)) {
     throw Error("sheet '" + utf8(entry.name) + "' is not a worksheet and holds no cells");
   }
-  auto table = s.edited.find(*entry.substream);
-  if (table == s.edited.end()) {
+  auto table = s.tables.find(*entry.substream);
+  if (table == s.tables.end()) {
     try {
-      table =
-          s.edited.try_emplace(*entry.substream, s.records.sheets[*entry.substream], s.fallback_xf)
-              .first;
+      table = s.tables
+                  .try_emplace(*entry.substream, s.records.sheets[*entry.substream],
+                               s.formats.default_cell_format())
+                  .first;
     } catch (const Error& error) {
       throw Error("cannot write to sheet '" + utf8(entry.name) + "' of '" + s.name +
                   "': " + error.what());
     }
   }
-  const std::uint32_t index = s.strings.add(text);
-  table->second.set_string(static_cast<std::uint16_t>(row - 1),
-                           static_cast<std::uint16_t>(column - 1), index);
-  s.changed = true;
+  return {*entry.substream, &table->second, static_cast<std::uint16_t>(row - 1),
+          static_cast<std::uint16_t>(column - 1)};
+}
+
+std::uint16_t Workbook::format_for(const Place& at, std::u16string_view number_format,
+                                   bool quote_prefix) {
+  try {
+    return state_->formats.format_for(at.table->format_of(at.row, at.column), number_format,
+                                      quote_prefix);
+  } catch (const Error& error) {
+    throw Error("cannot format the cell at row " + std::to_string(at.row + 1) + ", column " +
+                std::to_string(at.column + 1) + " of '" + state_->name + "': " + error.what());
+  }
+}
+
+void Workbook::store(const Place& at, std::uint16_t record_id, std::uint16_t xf,
+                     std::string_view value) {
+  std::string body;
+  body.reserve(6 + value.size());
+  put_u16(body, at.row);
+  put_u16(body, at.column);
+  put_u16(body, xf);
+  body.append(value);
+  at.table->set_cell(at.row, at.column, record_id, std::move(body));
+  state_->edited.insert(at.substream);
+  state_->changed = true;
+}
+
+void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column,
+                        std::u16string_view text, bool quote_prefix) {
+  const Place at = place(sheet, row, column);
+  if (text.size() > kMaxTextLength) {
+    throw Error("the text is " + std::to_string(text.size()) +
+                " characters long; a cell holds at most 32767 characters");
+  }
+  const std::uint16_t xf = format_for(at, {}, quote_prefix);
+  std::string value;
+  put_u32(value, state_->strings.add(text));
+  store(at, rec::kLabelSst, xf, value);
+}
+
+void Workbook::set_number(std::size_t sheet, std::int64_t row, std::int64_t column, double number,
+                          std::u16string_view number_format) {
+  const Place at = place(sheet, row, column);
+  if (!std::isfinite(number)) throw Error("a cell holds only finite numbers");
+  const std::uint16_t xf = format_for(at, number_format, false);
+  std::string value;
+  if (const auto rk = encode_rk(number)) {
+    put_u32(value, *rk);
+    store(at, rec::kRk, xf, value);
+  } else {
+    put_f64(value, number);
+    store(at, rec::kNumber, xf, value);
+  }
+}
+
+void Workbook::set_boolean(std::size_t sheet, std::int64_t row, std::int64_t column, bool value) {
+  const Place at = place(sheet, row, column);
+  const std::uint16_t xf = format_for(at, {}, false);
+  store(at, rec::kBoolErr, xf, std::string{static_cast<char>(value ? 1 : 0), 0});
+}
+
+void Workbook::set_error(std::size_t sheet, std::int64_t row, std::int64_t column,
+                         std::uint8_t code) {
+  const Place at = place(sheet, row, column);
+  if (!is_error_code(code)) throw Error("there is no error value numbered " + std::to_string(code));
+  const std::uint16_t xf = format_for(at, {}, false);
+  store(at, rec::kBoolErr, xf, std::string{static_cast<char>(code), 1});
+}
+
+std::u16string Workbook::number_format_at(std::size_t sheet, std::int64_t row,
+                                          std::int64_t column) const {
+  const Place at = place(sheet, row, column);
+  return state_->formats.number_format(at.table->format_of(at.row, at.column));
+}
+
+bool Workbook::date_1904() const {
+  return state_->formats.date_1904();
 }
 
 std::vector<Cell> Workbook::cells(std::size_t sheet) const {
@@ -192,8 +260,8 @@ std::vector<Cell> Workbook::cells(std::size_t sheet) const {
   std::vector<Cell> out;
   const auto& substream = s.sheets[sheet].substream;
   if (!substream) return out;
-  if (const auto table = s.edited.find(*substream); table != s.edited.end()) {
-    read_cells(table->second.cell_records(), s.strings, out);
+  if (const auto table = s.tables.find(*substream); table != s.tables.end()) {
+    read_cells(table->second.cell_records(), s.strings, s.formats, out);
     return out;
   }
   const Substream& sub = s.records.sheets[*substream];
@@ -202,7 +270,7 @@ std::vector<Cell> Workbook::cells(std::size_t sheet) const {
   for (std::size_t i = 0; i < sub.records.size(); ++i) {
     if (sub.depth[i] == 1) own.push_back(sub.records[i]);
   }
-  read_cells(own, s.strings, out);
+  read_cells(own, s.strings, s.formats, out);
   return out;
 }
 

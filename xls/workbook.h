@@ -1,8 +1,9 @@
 #pragma once
-// A workbook in the Excel 97-2003 format (.xls): opened from a file or from bytes, text
-// written into cells of its worksheets, saved. Everything the engine does not change is
-// kept byte for byte: other streams of the file, other sheets, and the records of the
-// written sheet outside its cell table. Every failure is an xls::Error numbered 1004.
+// A workbook in the Excel 97-2003 format (.xls): opened from a file or from bytes, values
+// (text, numbers, booleans, error values) written into cells of its worksheets, saved.
+// Everything the engine does not change is kept byte for byte: other streams of the file,
+// other sheets, and the records of the written sheet outside its cell table. Every failure
+// is an xls::Error numbered 1004.
 
 #include <cstddef>
 #include <cstdint>
@@ -45,10 +46,32 @@ class Workbook {
   // Compared without case, as spreadsheets compare sheet names.
   std::optional<std::size_t> find_sheet(std::u16string_view name) const;
 
-  // Row and column count from 1. Replaces whatever the cell held and keeps its format.
-  // Outside the sheet (rows 1..65536, columns 1..256), text longer than 32767
-  // characters, or a sheet that holds no cells: Error, and the workbook is unchanged.
-  void set_text(std::size_t sheet, std::int64_t row, std::int64_t column, std::u16string_view text);
+  // Row and column count from 1. Each write replaces whatever the cell held and keeps its
+  // cell format (font, borders, fill, alignment); where the value needs another number
+  // format or quote-prefix attribute, the cell gets a copy of its format with just that
+  // changed. The quote prefix follows the last write: only set_text(..., true) sets it.
+  // Outside the sheet (rows 1..65536, columns 1..256), a sheet that holds no cells, or a
+  // workbook with no room for another cell format: Error, and the workbook is unchanged.
+
+  // Text longer than 32767 characters is refused. `quote_prefix` marks the cell as typed
+  // with a leading apostrophe (the text itself does not hold it).
+  void set_text(std::size_t sheet, std::int64_t row, std::int64_t column, std::u16string_view text,
+                bool quote_prefix = false);
+  // Number format codes are the US-English spellings ("General", "0%", "m/d/yyyy", "@"); an
+  // empty one keeps the cell's. Not-a-number and infinities are refused (no cell holds them).
+  void set_number(std::size_t sheet, std::int64_t row, std::int64_t column, double value,
+                  std::u16string_view number_format = {});
+  void set_boolean(std::size_t sheet, std::int64_t row, std::int64_t column, bool value);
+  // code: 0x00 #NULL!, 0x07 #DIV/0!, 0x0F #VALUE!, 0x17 #REF!, 0x1D #NAME?, 0x24 #NUM!,
+  // 0x2A #N/A; any other is refused.
+  void set_error(std::size_t sheet, std::int64_t row, std::int64_t column, std::uint8_t code);
+
+  // The number format code a value written there keeps: the cell's own format if the cell
+  // exists, else its row's, else its column's, else the default cell format. Built-in
+  // indices map to their US-English codes. Same checks as the writes.
+  std::u16string number_format_at(std::size_t sheet, std::int64_t row, std::int64_t column) const;
+  // True when the workbook counts dates from 1904 (its DATEMODE record says so).
+  bool date_1904() const;
 
   std::optional<Cell> cell(std::size_t sheet, std::int64_t row, std::int64_t column) const;
   // Every cell of the sheet, blank ones included, by row then column.
@@ -67,6 +90,13 @@ class Workbook {
  private:
   explicit Workbook(std::unique_ptr<State> state);
   static Workbook load(std::string bytes, std::string name, const FileSystem& files);
+  // A checked cell of a worksheet: its sheet's cell table, row and column from 0.
+  struct Place;
+  Place place(std::size_t sheet, std::int64_t row, std::int64_t column) const;
+  // The cell format a value written there gets (see CellFormats::format_for).
+  std::uint16_t format_for(const Place& at, std::u16string_view number_format, bool quote_prefix);
+  // Stores a cell record: row, column, cell format `xf`, then `value`.
+  void store(const Place& at, std::uint16_t record_id, std::uint16_t xf, std::string_view value);
 
   std::unique_ptr<State> state_;
 };

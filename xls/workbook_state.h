@@ -3,9 +3,11 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "xls/cell_formats.h"
 #include "xls/cell_table.h"
 #include "xls/compound_file.h"
 #include "xls/record_stream.h"
@@ -31,8 +33,9 @@ struct Workbook::State {
   RecordStream records;
   std::vector<SheetEntry> sheets;
   SharedStrings strings;
-  std::uint16_t fallback_xf = 15;
-  std::map<std::size_t, CellTable> edited;  // by substream
+  CellFormats formats;
+  std::map<std::size_t, CellTable> tables;  // by substream: the sheets written or looked into
+  std::set<std::size_t> edited;             // the substreams whose tables were written to
   bool changed = false;
 };
 

@@ -1,7 +1,7 @@
-// Writes the workbook stream back: the globals with the shared string table rebuilt and
-// recalculation on load requested, then every sheet, each unchanged one copied as it was
-// with its INDEX shifted to its new position, and finally every BOUNDSHEET pointed at
-// where its sheet now begins.
+// Writes the workbook stream back: the globals with the shared string table rebuilt, the
+// formats that writes added, and recalculation on load requested, then every sheet, each
+// unchanged one copied as it was with its INDEX shifted to its new position, and finally
+// every BOUNDSHEET pointed at where its sheet now begins.
 
 #include <algorithm>
 
@@ -16,8 +16,8 @@ namespace {
 std::size_t string_references(const Workbook::State& state) {
   std::size_t count = 0;
   for (std::size_t k = 0; k < state.records.sheets.size(); ++k) {
-    if (const auto table = state.edited.find(k); table != state.edited.end()) {
-      count += table->second.string_references();
+    if (state.edited.count(k)) {
+      count += state.tables.at(k).string_references();
       continue;
     }
     const Substream& sub = state.records.sheets[k];
@@ -45,6 +45,11 @@ std::vector<std::size_t> write_globals(std::string& out, const Workbook::State& 
   bool strings_written = false;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
+    state.formats.write_before(i, out);
+    if (auto replaced = state.formats.replacement(i)) {
+      append_record(out, record.id, *replaced);
+      continue;
+    }
     switch (record.id) {
       case rec::kSst:
         if (strings_written) break;  // a second table (never written by Excel) stays as it was
@@ -113,8 +118,8 @@ std::string write_workbook_stream(const Workbook::State& state) {
   std::vector<std::uint32_t> starts(sheets.size());
   for (std::size_t k = 0; k < sheets.size(); ++k) {
     starts[k] = static_cast<std::uint32_t>(out.size());
-    if (const auto table = state.edited.find(k); table != state.edited.end()) {
-      table->second.write(out);
+    if (state.edited.count(k)) {
+      state.tables.at(k).write(out);
     } else {
       copy_sheet(out, state, sheets[k], k + 1 < sheets.size() ? &sheets[k + 1] : nullptr);
     }

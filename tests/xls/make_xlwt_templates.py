@@ -92,5 +92,50 @@ def recalc():
     book.save(folder + '/recalc.xls')
 
 
-for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc):
+def typed():
+    # Row 1: five cells of one bold, bordered, filled format and one italic cell; the values
+    # written into them get clones of these formats.
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    framed = xlwt.easyxf('font: bold on; borders: left thin, right thin, top thin, bottom thin; '
+                         'pattern: pattern solid, fore_colour yellow; align: horiz center')
+    leaning = xlwt.easyxf('font: italic on')
+    for column in range(5):
+        sheet.write(0, column, 'Kopf', framed)
+    sheet.write(0, 5, 'schräg', leaning)
+    sheet.write(1, 0, 'Text')
+    book.save(folder + '/typed.xls')
+
+
+def dates_1904():
+    book = xlwt.Workbook()
+    book.dates_1904 = True
+    book.add_sheet('Data').write(0, 0, 'seit 1904')
+    book.save(folder + '/dates_1904.xls')
+
+
+def full_formats():
+    # As many cell formats as a workbook may hold (4050 XF records), each one used by a cell.
+    import itertools
+    import xlrd
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    sheet.write(0, 0, 'voll')
+    path = folder + '/full_formats.xls'
+    book.save(path)
+    room = 4050 - len(xlrd.open_workbook(path, formatting_info=True).xf_list)
+    shapes = itertools.product(range(8, 64), range(1, 14), range(0, 7))
+    for index, (colour, line, align) in enumerate(itertools.islice(shapes, room)):
+        style = xlwt.XFStyle()
+        style.pattern.pattern = xlwt.Pattern.SOLID_PATTERN
+        style.pattern.pattern_fore_colour = colour
+        style.borders.left = line
+        style.alignment.horz = align
+        sheet.write(1 + index // 200, index % 200, index, style)
+    book.save(path)
+    assert len(xlrd.open_workbook(path, formatting_info=True).xf_list) == 4050
+
+
+for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc, typed, dates_1904,
+             full_formats):
     case()

@@ -5,14 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "biff_fixture.h"
 #include "stream_check.h"
+#include "templates.h"
 #include "xls/text.h"
 #include "xls/workbook.h"
 #include "xls_test_support.h"
@@ -82,50 +79,6 @@ const ProducerCase kCases[] = {
      {{5, 3, u"Ωμέγα", 15}}},
 };
 
-// The templates, made once per build folder by the first test process that needs them
-// (again whenever a script that makes them changes). Tests run as separate processes, two
-// at a time: a lock keeps them from making the templates, or running LibreOffice on its
-// profile, at the same time.
-class TemplateLock {
- public:
-  TemplateLock() : folder_(binary_dir() / "tests/xls/templates") {
-    std::filesystem::create_directories(folder_);
-    fd_ = ::open((folder_ / "lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-    if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
-      throw std::runtime_error("cannot lock the template folder");
-  }
-  ~TemplateLock() { ::close(fd_); }
-  const std::filesystem::path& folder() const { return folder_; }
-  std::string profile_url() const { return "file://" + (folder_ / "profile").string(); }
-
- private:
-  std::filesystem::path folder_;
-  int fd_;
-};
-
-const std::filesystem::path& templates() {
-  static const std::filesystem::path folder = [] {
-    const TemplateLock lock;
-    const auto made = lock.folder() / "made";
-    const auto scripts = source_dir() / "tests/xls";
-    const bool fresh = std::filesystem::exists(made) &&
-                       std::filesystem::last_write_time(made) >
-                           std::filesystem::last_write_time(scripts / "make_xlwt_templates.py") &&
-                       std::filesystem::last_write_time(made) >
-                           std::filesystem::last_write_time(scripts / "make_lo_templates.py");
-    if (!fresh) {
-      std::filesystem::remove(made);
-      run("/usr/bin/python3 " + quoted(scripts / "make_xlwt_templates.py") + " " +
-          quoted(lock.folder()));
-      run("/usr/bin/python3 " + quoted(scripts / "make_lo_templates.py") + " " +
-          quoted(lock.folder()) + " " + quoted(lock.folder() / "profile"));
-      write_file(made, "");
-    }
-    return lock.folder();
-  }();
-  return folder;
-}
-
 class Producers : public ::testing::TestWithParam<ProducerCase> {
  protected:
   void SetUp() override {
@@ -171,6 +124,8 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
     const auto sheet = workbook.find_sheet(c.sheet);
     ASSERT_TRUE(sheet.has_value());
     for (const Write& w : *batch) {
+      // A text keeps the number format the cell (or its row, column, the default) had.
+      const std::u16string number_format = workbook.number_format_at(*sheet, w.row, w.column);
       workbook.set_text(*sheet, w.row, w.column, w.text);
       const auto key = std::make_tuple(static_cast<int>(*sheet), w.row, w.column);
       const auto old = before.cells.find(key);
@@ -185,6 +140,7 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
       xls::Cell written;
       written.row = w.row, written.column = w.column;
       written.value.kind = xls::CellKind::text, written.value.text = w.text;
+      written.number_format = number_format;
       own.push_back(written);
     }
     workbook.save();
@@ -229,19 +185,14 @@ TEST_F(Producers, FormulasOverWrittenCellsShowFreshResults) {
        "8\n17\nabcdefgh10\n117.5\n"},
   };
   const TempFolder out;
-  std::string files;
+  std::vector<std::filesystem::path> files;
   for (const Case& c : cases) {
     xls::Workbook workbook = xls::Workbook::open(folder_ / c.file);
     for (const Write& w : c.writes) workbook.set_text(0, w.row, w.column, w.text);
     workbook.save_as(out / c.file);
-    files += " " + quoted(out / c.file);
+    files.push_back(out / c.file);
   }
-  const TemplateLock lock;  // LibreOffice's profile is shared
-  run("cd " + quoted(out.path()) + " && soffice -env:UserInstallation=" +
-      xls_test::quoted(std::filesystem::path(lock.profile_url())) +
-      " --headless --convert-to 'csv:Text - txt - csv "
-      "(StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'" +
-      files + " >/dev/null 2>&1");
+  convert_to_csv(out.path(), files);
   for (const Case& c : cases) {
     const std::string stem = std::filesystem::path(c.file).stem().string();
     EXPECT_EQ(read_file(out / (stem + "-" + c.sheet + ".csv")), c.csv) << c.file;

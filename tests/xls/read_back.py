@@ -4,6 +4,9 @@
 #   sheet <TAB> index <TAB> repr(name)
 #   cell <TAB> sheet <TAB> row <TAB> column <TAB> type <TAB> xf <TAB> repr(value)   (from 1)
 #   stream <TAB> path/in/file <TAB> sha256            (every stream but the workbook's)
+#   datemode <TAB> 0 or 1                              (1: dates count from 1904)
+#   xf <TAB> index <TAB> repr(number format) <TAB> quote prefix <TAB> the rest, as one repr
+#       (font, alignment, borders, fill, protection, parent style)
 # A file xlrd refuses prints: error <TAB> repr(message). Run with /usr/bin/python3.
 import hashlib
 import sys
@@ -45,6 +48,13 @@ for path in sys.argv[1:]:
     except Exception as error:  # noqa: BLE001 - the message is what the test looks at
         print('error\t%r' % str(error))
         continue
+    print('datemode\t%d' % book.datemode)
+    for index, xf in enumerate(book.xf_list):
+        font = book.font_list[xf.font_index]
+        rest = (vars(font), vars(xf.alignment), vars(xf.border), vars(xf.background),
+                vars(xf.protection), xf.parent_style_index, xf.is_style)
+        print('xf\t%d\t%r\t%d\t%r' % (index, book.format_map[xf.format_key].format_str,
+                                        xf.lotus_123_prefix, rest))
     for index, sheet in enumerate(book.sheets()):
         print('sheet\t%d\t%r' % (index, sheet.name))
         for row in range(sheet.nrows):

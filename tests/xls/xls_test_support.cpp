@@ -36,7 +36,7 @@ std::filesystem::path binary_dir() {
 
 std::map<std::string, ReadBack> read_back(const std::vector<std::filesystem::path>& files) {
   std::string command = "/usr/bin/python3 " + quoted(source_dir() / "tests/xls/read_back.py");
-  for (const auto& file : files) command += " " + quoted(file);
+  for (const auto& file : files) command.append(" ").append(quoted(file));
   std::istringstream lines(run(command + " 2>&1"));
   std::map<std::string, ReadBack> result;
   ReadBack* current = nullptr;
@@ -56,6 +56,10 @@ std::map<std::string, ReadBack> read_back(const std::vector<std::filesystem::pat
     } else if (fields[0] == "cell" && fields.size() == 7) {
       current->cells[{std::stoi(fields[1]), std::stoi(fields[2]), std::stoi(fields[3])}] =
           fields[4] + "\t" + fields[5] + "\t" + fields[6];
+    } else if (fields[0] == "datemode" && fields.size() == 2) {
+      current->datemode = std::stoi(fields[1]);
+    } else if (fields[0] == "xf" && fields.size() == 5) {
+      current->formats.push_back({fields[2], fields[3] == "1", fields[4]});
     } else if (fields[0] == "stream" && fields.size() == 3) {
       current->streams[fields[1]] = fields[2];
     } else {

@@ -30,6 +30,13 @@ struct ReadBack {
   // (sheet, row, column) -> "type<TAB>xf<TAB>repr(value)"
   std::map<std::tuple<int, int, int>, std::string> cells;
   std::map<std::string, std::string> streams;  // path -> sha256, the workbook stream left out
+  int datemode = -1;
+  struct Format {
+    std::string number_format;  // repr() of the code
+    bool quote_prefix = false;
+    std::string rest;  // font, alignment, borders, fill, protection, parent
+  };
+  std::vector<Format> formats;  // by XF index
 };
 std::map<std::string, ReadBack> read_back(const std::vector<std::filesystem::path>& files);
 

@@ -1,0 +1,72 @@
+#include "templates.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "xls_test_support.h"
+
+namespace xls_test {
+
+namespace {
+
+// Tests run as separate processes, two at a time: a lock keeps them from making the
+// templates, or running LibreOffice on its profile, at the same time.
+class TemplateLock {
+ public:
+  TemplateLock() : folder_(binary_dir() / "tests/xls/templates") {
+    std::filesystem::create_directories(folder_);
+    fd_ = ::open((folder_ / "lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
+      throw std::runtime_error("cannot lock the template folder");
+  }
+  ~TemplateLock() { ::close(fd_); }
+  TemplateLock(const TemplateLock&) = delete;
+  TemplateLock& operator=(const TemplateLock&) = delete;
+  const std::filesystem::path& folder() const { return folder_; }
+  std::string profile_url() const { return "file://" + (folder_ / "profile").string(); }
+
+ private:
+  std::filesystem::path folder_;
+  int fd_;
+};
+
+}  // namespace
+
+const std::filesystem::path& templates() {
+  static const std::filesystem::path folder = [] {
+    const TemplateLock lock;
+    const auto made = lock.folder() / "made";
+    const auto scripts = source_dir() / "tests/xls";
+    const bool fresh = std::filesystem::exists(made) &&
+                       std::filesystem::last_write_time(made) >
+                           std::filesystem::last_write_time(scripts / "make_xlwt_templates.py") &&
+                       std::filesystem::last_write_time(made) >
+                           std::filesystem::last_write_time(scripts / "make_lo_templates.py");
+    if (!fresh) {
+      std::filesystem::remove(made);
+      run("/usr/bin/python3 " + quoted(scripts / "make_xlwt_templates.py") + " " +
+          quoted(lock.folder()));
+      run("/usr/bin/python3 " + quoted(scripts / "make_lo_templates.py") + " " +
+          quoted(lock.folder()) + " " + quoted(lock.folder() / "profile"));
+      write_file(made, "");
+    }
+    return lock.folder();
+  }();
+  return folder;
+}
+
+void convert_to_csv(const std::filesystem::path& folder,
+                    const std::vector<std::filesystem::path>& workbooks) {
+  const TemplateLock lock;  // LibreOffice's profile is shared
+  std::string command = "cd " + quoted(folder) + " && soffice -env:UserInstallation=" +
+                        quoted(std::filesystem::path(lock.profile_url())) +
+                        " --headless --convert-to 'csv:Text - txt - csv "
+                        "(StarCalc):44,34,76,1,,0,false,true,true,false,false,-1'";
+  for (const auto& workbook : workbooks) command.append(" ").append(quoted(workbook));
+  run(command + " >/dev/null 2>&1");
+}
+
+}  // namespace xls_test

@@ -1,0 +1,19 @@
+#pragma once
+// Workbook templates made at test time by python3-xlwt and LibreOffice (make_*_templates.py),
+// and LibreOffice's CSV conversion of written workbooks. Both share one folder per build.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace xls_test {
+
+// The folder holding the templates, made on first use (again when a script changes).
+const std::filesystem::path& templates();
+
+// Converts the workbooks to CSV in `folder`, one file per sheet named
+// "<stem>-<sheet>.csv", each cell as LibreOffice shows it.
+void convert_to_csv(const std::filesystem::path& folder,
+                    const std::vector<std::filesystem::path>& workbooks);
+
+}  // namespace xls_test

@@ -1,0 +1,227 @@
+#include "xls/cell_formats.h"
+
+#include <algorithm>
+
+#include "xls/biff_string.h"
+#include "xls/builtin_number_formats.h"
+#include "xls/error.h"
+#include "xls/little_endian.h"
+#include "xls/office_crc.h"
+#include "xls/record_ids.h"
+
+namespace xls {
+
+namespace {
+
+constexpr std::size_t kXfSize = 20;
+constexpr std::uint16_t kStyleBit = 0x0004;
+constexpr std::uint16_t kPrefixBit = 0x0008;
+constexpr std::uint8_t kNumberFormatUsed = 0x04;  // fAtrNum, in byte 9
+constexpr std::size_t kExtFormatField = 14;       // XFEXT: the format it extends
+constexpr std::size_t kChecksumCountField = 14;   // XFCRC: number of XF records, then the CRC
+constexpr std::size_t kChecksumSize = 20;
+constexpr std::size_t kMaxCodeLength = 255;
+
+std::uint16_t xf_flags(std::string_view body) {
+  return body.size() >= 6 ? get_u16(body.data() + 4) : 0;
+}
+
+std::uint32_t checksum(const std::vector<std::string_view>& xfs, std::size_t count) {
+  std::uint32_t crc = 0;
+  for (std::size_t i = 0; i < count; ++i) crc = office_crc(crc, xfs[i]);
+  return crc;
+}
+
+}  // namespace
+
+CellFormats::CellFormats(const std::vector<Record>& globals) {
+  std::optional<std::uint16_t> default_xf;
+  std::uint32_t highest = kFirstCustomFormat - 1;
+  std::optional<std::uint32_t> checksum_read;
+  for (std::size_t i = 0; i < globals.size(); ++i) {
+    const Record& record = globals[i];
+    const std::string_view data = record.data;
+    switch (record.id) {
+      case rec::kDateMode:
+        date_1904_ = data.size() >= 2 && (get_u16(data.data()) & 1);
+        break;
+      case rec::kFormat: {
+        std::u16string code;
+        std::size_t pos = 2;
+        if (data.size() < 2 || !read_unicode_string(data, pos, false, code)) break;
+        const std::uint16_t index = get_u16(data.data());
+        by_code_.try_emplace(code, index);
+        codes_[index] = std::move(code);
+        highest = std::max<std::uint32_t>(highest, index);
+        ++format_records_;
+        formats_at_ = i + 1;
+        break;
+      }
+      case rec::kXf:
+        if (!default_xf && data.size() >= 6 && !(xf_flags(data) & kStyleBit))
+          default_xf = static_cast<std::uint16_t>(xfs_.size());
+        if (data.size() >= 4) highest = std::max<std::uint32_t>(highest, get_u16(data.data() + 2));
+        if (!formats_at_) formats_at_ = i;
+        xfs_.push_back(data);
+        xfs_at_ = i + 1;
+        break;
+      case rec::kXfCrc:
+        if (data.size() >= kChecksumSize) {
+          checksum_at_ = i;
+          checksum_record_ = data;
+          checksum_read = get_u32(data.data() + kChecksumCountField + 2);
+          checksum_valid_ = get_u16(data.data() + kChecksumCountField) == xfs_.size();
+        }
+        break;
+      case rec::kXfExt:
+        if (data.size() >= kExtFormatField + 2) {
+          exts_.try_emplace(get_u16(data.data() + kExtFormatField), data);
+          exts_at_ = i + 1;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  // Extended formats are valid only while the checksum matches the formats they extend.
+  checksum_valid_ = checksum_valid_ && checksum_read == checksum(xfs_, xfs_.size());
+  default_xf_ = default_xf.value_or(0);
+  next_custom_ = static_cast<std::uint16_t>(std::min<std::uint32_t>(highest + 1, 0xFFFF));
+}
+
+std::u16string CellFormats::number_format(std::uint16_t xf) const {
+  if (xf >= xfs_.size() || xfs_[xf].size() < 4) return u"General";
+  const std::uint16_t index = get_u16(xfs_[xf].data() + 2);
+  if (const auto found = codes_.find(index); found != codes_.end()) return found->second;
+  if (const auto builtin = builtin_number_format(index)) return std::u16string(*builtin);
+  return u"General";
+}
+
+bool CellFormats::quote_prefix(std::uint16_t xf) const {
+  return xf < xfs_.size() && (xf_flags(xfs_[xf]) & kPrefixBit);
+}
+
+std::uint16_t CellFormats::number_format_index(std::u16string_view code, bool& is_new) const {
+  is_new = false;
+  if (const auto builtin = fixed_builtin_index(code)) {
+    // A workbook that redefines a built-in index gives it another meaning.
+    const auto own = codes_.find(*builtin);
+    if (own == codes_.end() || own->second == code) return *builtin;
+  }
+  if (const auto found = by_code_.find(std::u16string(code)); found != by_code_.end())
+    return found->second;
+  is_new = true;
+  return next_custom_;
+}
+
+std::string CellFormats::identity(std::string_view xf, std::string_view ext) const {
+  std::string key(xf);
+  if (!ext.empty()) {
+    std::string other(ext);
+    set_u16(other.data() + kExtFormatField, 0);
+    key += other;
+  }
+  return key;
+}
+
+void CellFormats::index_existing() {
+  if (existing_indexed_) return;
+  for (std::size_t i = 0; i < xfs_.size(); ++i) {
+    if (xfs_[i].size() < kXfSize || (xf_flags(xfs_[i]) & kStyleBit)) continue;
+    const auto ext = exts_.find(static_cast<std::uint16_t>(i));
+    existing_.try_emplace(identity(xfs_[i], ext != exts_.end() ? ext->second : std::string_view{}),
+                          static_cast<std::uint16_t>(i));
+  }
+  existing_indexed_ = true;
+}
+
+std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code,
+                                      bool quote_prefix) {
+  if (code.size() > kMaxCodeLength) {
+    throw Error("the number format is " + std::to_string(code.size()) +
+                " characters long; a number format has at most 255 characters");
+  }
+  if (code.empty() && quote_prefix == this->quote_prefix(xf)) return xf;
+  if (xf >= xfs_.size() || xfs_[xf].size() < kXfSize) {
+    throw Error("its cell format number " + std::to_string(xf) +
+                " is missing or malformed, so the cell's format cannot be changed");
+  }
+  const std::string_view source = xfs_[xf];
+  const std::uint16_t old_index = get_u16(source.data() + 2);
+  bool new_code = false;
+  const std::uint16_t index = code.empty() ? old_index : number_format_index(code, new_code);
+  if (index == old_index && quote_prefix == this->quote_prefix(xf)) return xf;
+
+  const std::uint64_t key = (std::uint64_t{xf} << 32) | (std::uint64_t{index} << 1) | quote_prefix;
+  if (const auto found = clones_.find(key); found != clones_.end()) return found->second;
+
+  std::string clone(source);
+  const std::uint16_t flags = get_u16(clone.data() + 4);
+  set_u16(clone.data() + 4,
+          static_cast<std::uint16_t>(quote_prefix ? flags | kPrefixBit : flags & ~kPrefixBit));
+  if (index != old_index) {
+    set_u16(clone.data() + 2, index);
+    clone[9] = static_cast<char>(clone[9] | kNumberFormatUsed);
+  }
+  const auto source_ext = exts_.find(xf);
+  const std::string_view ext = source_ext != exts_.end() ? source_ext->second : std::string_view{};
+  index_existing();
+  const std::string clone_identity = identity(clone, ext);
+  if (const auto found = existing_.find(clone_identity); found != existing_.end()) {
+    clones_.emplace(key, found->second);
+    return found->second;
+  }
+
+  if (xfs_.size() >= kMaxCellFormats || !xfs_at_) {
+    throw Error("the workbook already holds " + std::to_string(xfs_.size()) +
+                " cell formats; a workbook holds at most 4050");
+  }
+  if (new_code && (format_records_ >= kMaxFormatRecords || next_custom_ == 0xFFFF)) {
+    throw Error("the workbook already holds " + std::to_string(format_records_) +
+                " number formats; a workbook holds at most 218");
+  }
+  if (new_code) {
+    std::string body;
+    put_u16(body, index);
+    append_unicode_string(body, code);
+    owned_.push_back(std::move(body));
+    new_formats_.push_back(owned_.back());
+    codes_[index] = std::u16string(code);
+    by_code_.emplace(std::u16string(code), index);
+    ++format_records_;
+    ++next_custom_;
+  }
+  const auto clone_index = static_cast<std::uint16_t>(xfs_.size());
+  owned_.push_back(std::move(clone));
+  xfs_.push_back(owned_.back());
+  new_xfs_.push_back(owned_.back());
+  if (!ext.empty() && exts_at_) {
+    std::string body(ext);
+    set_u16(body.data() + kExtFormatField, clone_index);
+    owned_.push_back(std::move(body));
+    exts_.emplace(clone_index, owned_.back());
+    new_exts_.push_back(owned_.back());
+  }
+  existing_.emplace(clone_identity, clone_index);
+  clones_.emplace(key, clone_index);
+  return clone_index;
+}
+
+void CellFormats::write_before(std::size_t index, std::string& out) const {
+  if (index == formats_at_)
+    for (const std::string_view body : new_formats_) append_record(out, rec::kFormat, body);
+  if (index == xfs_at_)
+    for (const std::string_view body : new_xfs_) append_record(out, rec::kXf, body);
+  if (index == exts_at_)
+    for (const std::string_view body : new_exts_) append_record(out, rec::kXfExt, body);
+}
+
+std::optional<std::string> CellFormats::replacement(std::size_t index) const {
+  if (index != checksum_at_ || !checksum_valid_ || new_xfs_.empty()) return std::nullopt;
+  std::string body(checksum_record_);
+  set_u16(body.data() + kChecksumCountField, static_cast<std::uint16_t>(xfs_.size()));
+  set_u32(body.data() + kChecksumCountField + 2, checksum(xfs_, xfs_.size()));
+  return body;
+}
+
+}  // namespace xls
