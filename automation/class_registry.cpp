@@ -42,6 +42,11 @@ std::shared_ptr<Object> ClassRegistry::GetObject(const std::string& class_name) 
   return backend->attach();
 }
 
+std::unique_ptr<Automation> make_default_automation() {
+  static const platform::SystemClock machine_clock;
+  return make_default_automation(machine_clock);
+}
+
 void ClassRegistry::Name(const std::filesystem::path& from, const std::filesystem::path& to) {
   rename_without_replacing(from, to);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "automation/automation.h"
+#include "platform/clock.h"
 
 namespace schreiber::automation {
 
@@ -34,7 +35,9 @@ class ClassRegistry : public Automation {
 };
 
 // The backends of this build: "Excel.Application" by the embedded workbook engine,
-// "Scripting.FileSystemObject" by the local file system.
+// "Scripting.FileSystemObject" by the local file system. `clock` (the machine's when not
+// given) outlives what is made.
+std::unique_ptr<Automation> make_default_automation(const platform::Clock& clock);
 std::unique_ptr<Automation> make_default_automation();
 
 }  // namespace schreiber::automation

@@ -4,9 +4,9 @@
 
 namespace schreiber::automation {
 
-std::unique_ptr<Automation> make_default_automation() {
+std::unique_ptr<Automation> make_default_automation(const platform::Clock& clock) {
   auto registry = std::make_unique<ClassRegistry>();
-  serve_embedded_excel(*registry);
+  serve_embedded_excel(*registry, clock);
   registry->serve(
       kFileSystemObject, [] { return std::make_shared<LocalFileSystemObject>(); }, nullptr);
   return registry;

@@ -1,5 +1,6 @@
 #include "automation/embedded_excel.h"
 
+#include "automation/cell_assignment.h"
 #include "automation/class_registry.h"
 
 #include <algorithm>
@@ -36,9 +37,12 @@ bool same_name(const std::string& a, const std::string& b) {
 
 class EmbeddedWorkbook : public Workbook, public std::enable_shared_from_this<EmbeddedWorkbook> {
  public:
-  EmbeddedWorkbook(std::weak_ptr<EmbeddedApplication> application, std::filesystem::path path,
-                   xls::Workbook book)
-      : application_(std::move(application)), path_(std::move(path)), book_(std::move(book)) {}
+  EmbeddedWorkbook(const std::shared_ptr<EmbeddedApplication>& application,
+                   std::filesystem::path path, xls::Workbook book)
+      : application_(application),
+        clock_(application->clock()),
+        path_(std::move(path)),
+        book_(std::move(book)) {}
 
   std::shared_ptr<Worksheet> Worksheets(const std::string& name) override;
   void Close(bool save_changes) override {
@@ -51,9 +55,11 @@ class EmbeddedWorkbook : public Workbook, public std::enable_shared_from_this<Em
 
   const std::filesystem::path& path() const { return path_; }
   xls::Workbook& book() { return book_; }
+  const platform::Clock& clock() const { return clock_; }
 
  private:
   std::weak_ptr<EmbeddedApplication> application_;
+  const platform::Clock& clock_;
   std::filesystem::path path_;
   xls::Workbook book_;
 };
@@ -65,6 +71,9 @@ class EmbeddedWorksheet : public Worksheet {
   EmbeddedWorksheet(std::shared_ptr<EmbeddedWorkbook> workbook, std::size_t index)
       : workbook_(std::move(workbook)), index_(index) {}
 
+  // The text is stored as the spreadsheet application stores it: as a number, a date, a
+  // boolean, ... where it reads as one.
+
   void Activate() override {}  // nothing is shown; the sheet exists, which is what counts
 
   void SetCells(std::int32_t row, std::int32_t column, const std::string& text) override {
@@ -73,9 +82,8 @@ class EmbeddedWorksheet : public Worksheet {
                               "Application-defined or object-defined error");
     }
     engine_call([&] {
-      workbook_->book().set_text(index_, static_cast<std::uint32_t>(row),
-                                 static_cast<std::uint32_t>(column),
-                                 platform::codepage_to_utf16(text));
+      assign_cell_text(workbook_->book(), index_, row, column, platform::codepage_to_utf16(text),
+                       workbook_->clock().now().year);
     });
   }
 
@@ -123,12 +131,12 @@ void EmbeddedApplication::Quit() {
   open_.clear();
 }
 
-void serve_embedded_excel(ClassRegistry& registry) {
+void serve_embedded_excel(ClassRegistry& registry, const platform::Clock& clock) {
   auto running = std::make_shared<std::shared_ptr<EmbeddedApplication>>();
   registry.serve(
-      kExcelApplication, [] { return std::make_shared<EmbeddedApplication>(); },
-      [running] {
-        if (!*running) *running = std::make_shared<EmbeddedApplication>();
+      kExcelApplication, [&clock] { return std::make_shared<EmbeddedApplication>(clock); },
+      [running, &clock] {
+        if (!*running) *running = std::make_shared<EmbeddedApplication>(clock);
         return *running;
       });
 }

@@ -16,6 +16,7 @@ struct Marks {
   bool percent = false;
   bool scientific = false;
   bool currency = false;
+  bool text = false;  // an "@" outside quotes: the cell keeps what is typed as text
 };
 
 // "[h]", "[mm]", "[ss]": elapsed time; "[$€-407]": a currency; "[$-409]": a locale only;
@@ -83,12 +84,17 @@ FormatKind number_format_kind(std::u16string_view code) {
         case u'%':
           marks.percent = true;
           break;
+        case u'@':
+          marks.text = true;
+          break;
         default:
           marks.currency |= currency_sign(c);
           break;
       }
     }
   }
+  // "[$-409]@" (a locale before the text sign, as LibreOffice writes it) is Text too.
+  if (marks.text) return FormatKind::text;
   // An "m" is a month unless the code shows a time, where it is a minute.
   const bool date = marks.date || (marks.month_or_minute && !marks.time);
   if (date && marks.time) return FormatKind::date_time;

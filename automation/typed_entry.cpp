@@ -63,7 +63,7 @@ TypedEntry read_typed_entry(std::u16string_view text, const EntryContext& contex
   if (text.empty()) return kind_entry(EntryKind::empty);
   // An apostrophe keeps the rest as text, whatever the cell's format.
   if (text.front() == u'\'') return text_entry(text.substr(1), true);
-  if (context.cell_format == u"@") return text_entry(text);
+  if (number_format_kind(context.cell_format) == FormatKind::text) return text_entry(text);
   // A formula in the application; there is no formula compiler here, so it stays text.
   if (text.front() == u'=') return text_entry(text);
 

@@ -1,8 +1,9 @@
 // The workbook engine's speed: writing 100 000 text cells (1000 rows x 100 columns, about
 // ten characters each, with repeats) into a template and saving it; the same for 100 000
 // typed cells shaped like an instrument's recording (times formatted h:mm:ss, decimals,
-// unit texts); opening and saving a template of about 1 MB, with nothing written and with
-// one cell written.
+// unit texts), written directly and as the texts the export assigns (read by the
+// typed-entry rule, as the embedded spreadsheet application does); opening and saving a template of
+// about 1 MB, with nothing written and with one cell written.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "automation/cell_assignment.h"
 #include "xls/workbook.h"
 
 namespace {
@@ -86,6 +88,43 @@ void write_hundred_thousand_typed_cells(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(out));
 }
 BENCHMARK(write_hundred_thousand_typed_cells)->Unit(benchmark::kMillisecond);
+
+// The same rows as texts ("08:00:15", "2.02", "mbar"), stored by the typed-entry rule.
+void assign_hundred_thousand_texts(benchmark::State& state) {
+  const auto blank = scratch_folder() / "blank.xls";
+  xls::Workbook::create_blank().save_as(blank);
+  const auto out = scratch_folder() / "assigned.xls";
+  const std::u16string units[] = {u"mbar", u"\u00B0C", u"V", u"l/min"};
+  const auto digits = [](int value, int width) {
+    std::u16string text(static_cast<std::size_t>(width), u'0');
+    for (int i = width - 1; i >= 0 && value > 0; --i, value /= 10)
+      text[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
+    return text;
+  };
+  for (auto _ : state) {
+    xls::Workbook workbook = xls::Workbook::open(blank);
+    for (int row = 1; row <= 1000; ++row) {
+      const int second = 8 * 3600 + row * 15;
+      const std::u16string time = digits(second / 3600, 2) + u":" + digits(second / 60 % 60, 2) +
+                                  u":" + digits(second % 60, 2);
+      schreiber::automation::assign_cell_text(workbook, 0, row, 1, time, 2031);
+      for (int column = 2; column <= 100; column += 2) {
+        const int hundredths = row * 100 + column;
+        const std::u16string value =
+            digits(hundredths / 100, 1) + u"." + digits(hundredths % 100, 2);
+        schreiber::automation::assign_cell_text(workbook, 0, row, column, value, 2031);
+        if (column < 100) {
+          schreiber::automation::assign_cell_text(workbook, 0, row, column + 1,
+                                                  units[column / 2 % 4], 2031);
+        }
+      }
+    }
+    workbook.save_as(out);
+  }
+  state.counters["cells"] = 100000;
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(out));
+}
+BENCHMARK(assign_hundred_thousand_texts)->Unit(benchmark::kMillisecond);
 
 void open_and_save_megabyte(benchmark::State& state) {
   const auto source = megabyte_template();

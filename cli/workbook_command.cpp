@@ -1,5 +1,5 @@
 // The workbook engine's own commands: template (a blank workbook), dump (print cells) and
-// put (write text cells and save).
+// put (write cells and save, as the embedded spreadsheet application stores them).
 
 #include <charconv>
 #include <cstdio>
@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "automation/cell_assignment.h"
 #include "cli/command_registry.h"
+#include "platform/clock.h"
+#include "xls/number_format_display.h"
 #include "xls/text.h"
 #include "xls/workbook.h"
 
@@ -22,13 +25,18 @@ constexpr const char* kTemplateUsage =
     "Writes a blank workbook with one sheet named \"Data\" to PATH (which must not exist yet).\n";
 constexpr const char* kDumpUsage =
     "usage: schreiber-cli dump WORKBOOK [--sheet NAME]\n"
-    "Prints the cells of a workbook as row<TAB>column<TAB>text lines (from 1, row by row).\n"
-    "Control characters show as \\t, \\r, \\n or \\xHH, a backslash as \\\\. Without --sheet "
-    "every\n"
-    "sheet is printed, each after a line [sheet NAME].\n";
+    "Prints the cells of a workbook as row<TAB>column<TAB>type<TAB>value lines (from 1, row\n"
+    "by row). type is text, number, boolean or error (formula/number, ... for a formula's\n"
+    "result); a number is shown in its shortest exact form, followed by <TAB> and the date or\n"
+    "time its format shows where it has such a format. Control characters show as \\t, \\r,\n"
+    "\\n or \\xHH, a backslash as \\\\. Without --sheet every sheet is printed, each after a\n"
+    "line [sheet NAME].\n";
 constexpr const char* kPutUsage =
-    "usage: schreiber-cli put WORKBOOK --sheet NAME ROW COL TEXT [ROW COL TEXT]...\n"
-    "Writes each TEXT (UTF-8) into the cell at ROW, COL (from 1) of sheet NAME and saves.\n";
+    "usage: schreiber-cli put WORKBOOK --sheet NAME [--text] ROW COL TEXT [ROW COL TEXT]...\n"
+    "Writes each TEXT (UTF-8) into the cell at ROW, COL (from 1) of sheet NAME and saves.\n"
+    "Each TEXT is stored as the spreadsheet application stores a text assigned to a cell:\n"
+    "\"2.41\" as a number, \"08:00:00\" as a time, \"TRUE\" as a boolean, ...; with --text\n"
+    "every TEXT is stored as it is, as text.\n";
 
 bool wants_help(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
@@ -94,11 +102,45 @@ int run_template(const std::vector<std::string>& args) {
   return 0;
 }
 
+const char* kind_name(xls::CellKind kind) {
+  switch (kind) {
+    case xls::CellKind::text:
+      return "text";
+    case xls::CellKind::number:
+      return "number";
+    case xls::CellKind::boolean:
+      return "boolean";
+    case xls::CellKind::error:
+      return "error";
+    case xls::CellKind::blank:
+      break;
+  }
+  return "blank";
+}
+
+// The shortest text that reads back as the same double.
+std::string shortest(double number) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+  return std::string(buffer, result.ptr);
+}
+
 void dump_sheet(const xls::Workbook& workbook, std::size_t sheet) {
   for (const xls::Cell& cell : workbook.cells(sheet)) {
-    if (cell.value.kind == xls::CellKind::blank) continue;
-    std::cout << cell.row << '\t' << cell.column << '\t' << escaped(xls::display_text(cell.value))
-              << '\n';
+    const xls::CellValue& value = cell.value;
+    if (value.kind == xls::CellKind::blank) continue;
+    std::cout << cell.row << '\t' << cell.column << '\t' << (value.formula ? "formula/" : "")
+              << kind_name(value.kind) << '\t';
+    if (value.kind != xls::CellKind::number) {
+      std::cout << escaped(xls::display_text(value)) << '\n';
+      continue;
+    }
+    std::cout << shortest(value.number);
+    if (const auto shown =
+            xls::show_date_time(value.number, cell.number_format, workbook.date_1904())) {
+      std::cout << '\t' << escaped(*shown);
+    }
+    std::cout << '\n';
   }
 }
 
@@ -144,7 +186,9 @@ int run_put(const std::vector<std::string>& args) {
     std::cout << kPutUsage;
     return 0;
   }
-  if (args.size() < 6 || args[1] != "--sheet" || (args.size() - 3) % 3 != 0) {
+  const bool as_text = args.size() > 3 && args[3] == "--text";
+  const std::size_t first = as_text ? 4 : 3;
+  if (args.size() < first + 3 || args[1] != "--sheet" || (args.size() - first) % 3 != 0) {
     return usage_error("put", "expects WORKBOOK --sheet NAME and then ROW COL TEXT triples",
                        kPutUsage);
   }
@@ -153,7 +197,7 @@ int run_put(const std::vector<std::string>& args) {
     std::u16string text;
   };
   std::vector<Write> writes;
-  for (std::size_t i = 3; i < args.size(); i += 3) {
+  for (std::size_t i = first; i < args.size(); i += 3) {
     const auto row = number(args[i]);
     const auto column = number(args[i + 1]);
     if (!row || !column) {
@@ -168,8 +212,15 @@ int run_put(const std::vector<std::string>& args) {
     xls::Workbook workbook = xls::Workbook::open(args[0]);
     const auto sheet = workbook.find_sheet(xls::utf8_to_utf16(args[2]));
     if (!sheet) return failure("put", "'" + args[0] + "' has no sheet named '" + args[2] + "'");
-    for (const Write& write : writes)
-      workbook.set_text(*sheet, write.row, write.column, write.text);
+    const int year = schreiber::platform::SystemClock().now().year;
+    for (const Write& write : writes) {
+      if (as_text) {
+        workbook.set_text(*sheet, write.row, write.column, write.text);
+      } else {
+        schreiber::automation::assign_cell_text(workbook, *sheet, write.row, write.column,
+                                                write.text, year);
+      }
+    }
     workbook.save();
   } catch (const xls::Error& error) {
     return failure("put", error.what());
@@ -180,6 +231,6 @@ int run_put(const std::vector<std::string>& args) {
 [[maybe_unused]] const bool registered =
     schreiber::cli::register_command({"template", "write a blank workbook", run_template}) &&
     schreiber::cli::register_command({"dump", "print the cells of a workbook", run_dump}) &&
-    schreiber::cli::register_command({"put", "write text cells into a workbook", run_put});
+    schreiber::cli::register_command({"put", "write cells into a workbook", run_put});
 
 }  // namespace

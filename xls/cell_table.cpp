@@ -179,6 +179,11 @@ std::uint16_t CellTable::format_of(std::uint16_t row, std::uint16_t column) cons
   return get_u16(data.data() + 4);
 }
 
+bool CellTable::has_cell(std::uint16_t row, std::uint16_t column) const {
+  const auto r = rows_.find(row);
+  return r != rows_.end() && find(r->second.cells, column) != r->second.cells.end();
+}
+
 void CellTable::set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id,
                          std::string body) {
   RowEntry& row_entry = rows_[row];

@@ -28,6 +28,8 @@ class CellTable {
   // The cell format a value written at (row, column), both from 0, keeps: the cell's own,
   // else its row's, else its column's, else the fallback.
   std::uint16_t format_of(std::uint16_t row, std::uint16_t column) const;
+  // True when the sheet has a record for the cell (a blank one included).
+  bool has_cell(std::uint16_t row, std::uint16_t column) const;
   // Puts a cell record (`body` starts with row, column and cell format) at (row, column),
   // replacing what was there.
   void set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id, std::string body);

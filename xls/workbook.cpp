@@ -243,6 +243,12 @@ void Workbook::set_error(std::size_t sheet, std::int64_t row, std::int64_t colum
   store(at, rec::kBoolErr, xf, std::string{static_cast<char>(code), 1});
 }
 
+void Workbook::clear_value(std::size_t sheet, std::int64_t row, std::int64_t column) {
+  const Place at = place(sheet, row, column);
+  if (!at.table->has_cell(at.row, at.column)) return;
+  store(at, rec::kBlank, at.table->format_of(at.row, at.column), {});
+}
+
 std::u16string Workbook::number_format_at(std::size_t sheet, std::int64_t row,
                                           std::int64_t column) const {
   const Place at = place(sheet, row, column);

@@ -66,6 +66,10 @@ class Workbook {
   // 0x2A #N/A; any other is refused.
   void set_error(std::size_t sheet, std::int64_t row, std::int64_t column, std::uint8_t code);
 
+  // The cell loses its value and keeps its format: a cell the sheet has becomes blank, a
+  // cell it does not have stays absent.
+  void clear_value(std::size_t sheet, std::int64_t row, std::int64_t column);
+
   // The number format code a value written there keeps: the cell's own format if the cell
   // exists, else its row's, else its column's, else the default cell format. Built-in
   // indices map to their US-English codes. Same checks as the writes.

@@ -62,18 +62,21 @@ TEST_F(EmbeddedRoad, OverviewExampleLandsInSheetDataAndNothingElseIsWritten) {
   ASSERT_TRUE(std::filesystem::exists(workbook));
   const auto read = read_with_xlrd(workbook, "Data");
   ASSERT_EQ(read.error, "");
+  // Stored as the spreadsheet application stores the texts: "001" and "1" are numbers, the
+  // date 07/03/2031 is read month first (3 July 2031, day 48032).
   EXPECT_EQ(read.cells, (Cells{{{1, 1}, "OK"},
-                               {{5, 1}, "001"},
+                               {{5, 1}, "1.0"},
                                {{5, 2}, "a"},
                                {{5, 3}, "b.xls"},
-                               {{5, 4}, "1"},
-                               {{5, 5}, "1"},
+                               {{5, 4}, "1.0"},
+                               {{5, 5}, "1.0"},
                                {{5, 6}, "kein Kommentar"},
-                               {{5, 7}, "07/03/2031"},
+                               {{5, 7}, "48032.0"},
                                {{5, 8}, "*'*"},
                                {{6, 1}, "M"},
                                {{6, 2}, "c"},
                                {{6, 3}, "*'*"}}));
+  EXPECT_EQ(read.types.at({5, 7}), "date");
   EXPECT_EQ(read_file(h.folder / "FILES/Vor/b.xls"), template_bytes);
   EXPECT_FALSE(std::filesystem::exists(h.folder / "Data/b.xls"));
   EXPECT_FALSE(h.view.state().label4_visible);

@@ -56,7 +56,7 @@ const std::vector<EntryCase>& typed_entry_cases() {
       {u"5", text(u"5"), u"@"},
       {u" 2.41 ", text(u" 2.41 "), u"@"},
       {u"TRUE", text(u"TRUE"), u"@"},
-      {u"3/5/2024", text(u"3/5/2024"), u"@"},
+      {u"3/5/2024", text(u"3/5/2024"), u"[$-409]@"},
       {u"'abc", quoted(u"abc"), u"@"},
       // A leading apostrophe: the rest is text.
       {u"'abc", quoted(u"abc")},

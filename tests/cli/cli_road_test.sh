@@ -27,8 +27,10 @@ count=$(find "$folder/Data" -name '*.xls' | wc -l)
 [[ $count -eq 3 ]] || fail "expected 3 workbooks, found $count"
 book=$(find "$folder/Data" -name 'Ruecklauf_K1_*.xls')
 dump=$("$cli" dump "$book" --sheet Data)
-grep -q $'^1\t1\tOK$' <<<"$dump" || fail "no OK in cell 1,1"
-grep -q $'^5\t6\tR\xc3\xbccklauf Kessel 1$' <<<"$dump" || fail "comment with umlaut missing"
+grep -q $'^1\t1\ttext\tOK$' <<<"$dump" || fail "no OK in cell 1,1"
+grep -q $'^5\t6\ttext\tR\xc3\xbccklauf Kessel 1$' <<<"$dump" || fail "comment with umlaut missing"
+grep -q $'^6\t2\tnumber\t0.3333333333333333\t8:00:00$' <<<"$dump" || fail "time not stored as a time"
+grep -q $'^6\t3\tnumber\t44.9$' <<<"$dump" || fail "value not stored as a number"
 
 # The same capture converted again in the same minute fails on the existing names:
 # exit status 2, the message on standard error, the workbooks untouched.

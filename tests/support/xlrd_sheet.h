@@ -1,8 +1,8 @@
 #pragma once
 // The cells of one sheet as the independent reader (Debian's python3-xlrd under
-// /usr/bin/python3) sees them: (row, column) from 1 -> text as UTF-8. Numbers come back
-// in Python's spelling; a workbook or sheet xlrd cannot read gives an empty map and the
-// reason in `error`.
+// /usr/bin/python3) sees them: (row, column) from 1 -> text as UTF-8, with the cell's type
+// and number format. Numbers come back in Python's spelling; a workbook or sheet xlrd
+// cannot read gives an empty map and the reason in `error`.
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +14,9 @@ namespace schreiber::testing {
 
 struct XlrdSheet {
   std::map<std::pair<int, int>, std::string> cells;
+  std::map<std::pair<int, int>, std::string> types;    // text, number, date, boolean, error
+  std::map<std::pair<int, int>, std::string> formats;  // the cell's number format code
+  int datemode = 0;                                    // 1: the 1904 date system
   std::string error;
 };
 
@@ -21,14 +24,19 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
   const std::string script =
       "import sys, xlrd\n"
       "try:\n"
-      "    s = xlrd.open_workbook(sys.argv[1]).sheet_by_name(sys.argv[2])\n"
+      "    b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+      "    s = b.sheet_by_name(sys.argv[2])\n"
       "except Exception as e:\n"
       "    print('error', str(e).encode().hex()); sys.exit(0)\n"
+      "print('datemode', b.datemode)\n"
+      "types = {1: 'text', 2: 'number', 3: 'date', 4: 'boolean', 5: 'error'}\n"
       "for r in range(s.nrows):\n"
       "    for c in range(s.ncols):\n"
       "        cell = s.cell(r, c)\n"
-      "        if cell.ctype != xlrd.XL_CELL_EMPTY:\n"
-      "            print(r + 1, c + 1, str(cell.value).encode('utf-8').hex())\n";
+      "        if cell.ctype in types:\n"
+      "            f = b.format_map[b.xf_list[cell.xf_index].format_key].format_str\n"
+      "            print(r + 1, c + 1, types[cell.ctype], f.encode().hex() or '-',\n"
+      "                  str(cell.value).encode('utf-8').hex())\n";
   const auto script_file = std::filesystem::temp_directory_path() / "schreiber-xlrd-sheet.py";
   if (FILE* out = std::fopen(script_file.c_str(), "w")) {
     std::fputs(script.c_str(), out);
@@ -53,12 +61,17 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
   while (std::fgets(line, sizeof line, pipe) != nullptr) {
     int row = 0;
     int column = 0;
+    char type[16];
+    char format[sizeof line];
     char hex[sizeof line];
     hex[0] = '\0';
     if (std::sscanf(line, "error %s", hex) == 1) {
       result.error = unhex(hex);
-    } else if (std::sscanf(line, "%d %d %s", &row, &column, hex) >= 2) {
+    } else if (std::sscanf(line, "datemode %d", &result.datemode) == 1) {
+    } else if (std::sscanf(line, "%d %d %15s %s %s", &row, &column, type, format, hex) >= 4) {
       result.cells[{row, column}] = unhex(hex);
+      result.types[{row, column}] = type;
+      result.formats[{row, column}] = unhex(format);
     }
   }
   ::pclose(pipe);

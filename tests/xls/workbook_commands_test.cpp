@@ -38,14 +38,23 @@ TEST(WorkbookCommands, TemplatePutAndDumpWorkTogether) {
 
   const std::string texts =
       " 1 1 \"$(printf 'tab\\there')\" 2 3 'back\\slash' 3 1 \"$(printf '\\002Zeile\\r\\nEnde')\" "
-      "3 2 Ωμέγα";
+      "3 2 Ωμέγα 4 1 2.41 4 2 08:00:00 4 3 \"'001\" 4 4 true";
   EXPECT_EQ(cli(folder, "put " + book + " --sheet data" + texts).status, 0);
+  EXPECT_EQ(cli(folder, "put " + book + " --sheet Data --text 5 1 2.41 6 1 x").status, 0);
+  EXPECT_EQ(cli(folder, "put " + book + " --sheet Data 6 1 ''").status, 0);  // empties it
   const Result dump = cli(folder, "dump " + book);
   EXPECT_EQ(dump.status, 0);
-  EXPECT_EQ(
-      dump.out,
-      "[sheet "
-      "Data]\n1\t1\ttab\\there\n2\t3\tback\\\\slash\n3\t1\t\\x02Zeile\\r\\nEnde\n3\t2\tΩμέγα\n");
+  EXPECT_EQ(dump.out,
+            "[sheet Data]\n"
+            "1\t1\ttext\ttab\\there\n"
+            "2\t3\ttext\tback\\\\slash\n"
+            "3\t1\ttext\t\\x02Zeile\\r\\nEnde\n"
+            "3\t2\ttext\tΩμέγα\n"
+            "4\t1\tnumber\t2.41\n"
+            "4\t2\tnumber\t0.3333333333333333\t8:00:00\n"
+            "4\t3\ttext\t001\n"
+            "4\t4\tboolean\tTRUE\n"
+            "5\t1\ttext\t2.41\n");
   EXPECT_EQ("[sheet Data]\n" + cli(folder, "dump " + book + " --sheet DATA").out, dump.out);
 }
 
@@ -58,7 +67,8 @@ TEST(WorkbookCommands, DumpShowsNumbersBooleansAndErrorsAsTheSheetDoes) {
   write_file(folder / "zahlen.xls",
              fixture_file(fixture_stream({}, {{u"Data", 0, worksheet(table)}})));
   EXPECT_EQ(cli(folder, "dump " + quoted(folder / "zahlen.xls")).out,
-            "[sheet Data]\n1\t1\t1.5\n1\t2\t2\n1\t3\tFALSE\n1\t4\t#DIV/0!\n");
+            "[sheet Data]\n1\t1\tnumber\t1.5\n1\t2\tnumber\t2\n1\t3\tboolean\tFALSE\n"
+            "1\t4\terror\t#DIV/0!\n");
 }
 
 TEST(WorkbookCommands, BadInputEndsWithOneLineAndANonZeroStatus) {

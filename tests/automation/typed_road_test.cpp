@@ -1,0 +1,243 @@
+// The sample recording into templates that compute: the formulas and the chart of a
+// template made by LibreOffice see numbers and times, a column the template formats as Text
+// keeps text, and the 1904 date system gives its own serials. LibreOffice recalculates the
+// results (through a CSV conversion); the expected values come from the recording itself.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "automation/class_registry.h"
+#include "automation/export_harness.h"
+#include "support/xlrd_sheet.h"
+
+namespace schreiber::testing {
+namespace {
+
+std::string quoted(const std::filesystem::path& path) {
+  return "'" + path.string() + "'";
+}
+
+void run(const std::string& command) {
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// The templates, made once per test process by LibreOffice with a private profile.
+const std::filesystem::path& templates() {
+  static TempFolder folder;
+  static const bool made = [] {
+    const auto script =
+        std::filesystem::path(SCHREIBER_SOURCE_DIR) / "tests/automation/make_typed_templates.py";
+    return std::system(("/usr/bin/python3 " + quoted(script) + " " + quoted(folder.path()) + " " +
+                        quoted(folder / "profile"))
+                           .c_str()) == 0;
+  }();
+  EXPECT_TRUE(made);
+  return folder.path();
+}
+
+// What the recording holds, read here on its own: per exported block its name and the
+// (time, value) pairs of its data fields.
+struct Series {
+  std::string name;
+  std::vector<std::string> times;
+  std::vector<double> values;
+};
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
+}
+
+std::vector<Series> exported_series(const std::string& recording) {
+  std::vector<Series> out;
+  for (const std::string& chunk : split(recording, '\x11')) {
+    const std::string block = chunk.substr(0, chunk.find('\x13'));
+    const auto fields = split(block, '\x01');
+    if (fields.size() < 2 || fields[1].rfind("K\x02", 0) != 0) continue;
+    const auto header = split(fields[1].substr(2), '\x03');
+    if (header.size() < 3 || header[2] != "1") continue;
+    Series series{header[0], {}, {}};
+    for (std::size_t f = 2; f < fields.size(); ++f) {
+      const auto parts = split(fields[f].substr(fields[f].find('\x02') + 1), '\x03');
+      series.times.push_back(parts.at(0));
+      series.values.push_back(std::stod(parts.at(1)));
+    }
+    out.push_back(series);
+  }
+  return out;
+}
+
+double minutes(const std::string& time) {
+  return std::stoi(time.substr(0, 2)) * 60 + std::stoi(time.substr(3, 2)) +
+         std::stoi(time.substr(6, 2)) / 60.0;
+}
+
+class TypedRoad : public ::testing::Test {
+ protected:
+  // Converts the capture with `template_file` as the template of every block.
+  void convert(const std::string& template_file, const std::string& capture,
+               std::int32_t max_stx_count) {
+    std::filesystem::copy_file(templates() / template_file, h.folder / "FILES/Vor/1.xls");
+    write_file(h.folder / "Schreiber.txt", capture);
+    h.module1.MaxStxCount = max_stx_count;
+    EXPECT_THROW(h.module1.ConvertCaptureFile(), platform::ProgramEnded);
+    EXPECT_EQ(h.ended, 0);
+  }
+
+  // Sheet "Data" of each workbook as LibreOffice computes it, one CSV line per row.
+  std::map<std::string, std::vector<std::string>> recalculated(
+      const std::vector<std::string>& workbooks) {
+    std::string files;
+    for (const auto& name : workbooks) files += " " + quoted(h.folder / "Data" / name);
+    const auto out = h.folder / "csv";
+    std::filesystem::create_directories(out);
+    run("cd " + quoted(out) + " && soffice -env:UserInstallation=file://" +
+        (h.folder / "profile").string() +
+        " --headless --convert-to 'csv:Text - txt - csv "
+        "(StarCalc):44,34,76,1,,1033,false,true,false,false,false,-1'" +
+        files + " >/dev/null 2>&1");
+    std::map<std::string, std::vector<std::string>> sheets;
+    for (const auto& name : workbooks) {
+      const auto csv = out / (std::filesystem::path(name).stem().string() + "-Data.csv");
+      sheets[name] = split(read_file(csv), '\n');
+    }
+    return sheets;
+  }
+
+  ExportHarness h{automation::make_default_automation()};
+};
+
+std::string sample_recording() {
+  return read_file(std::filesystem::path(SCHREIBER_SOURCE_DIR) / "samples/recording.bin");
+}
+
+TEST_F(TypedRoad, FormulasAndChartOverDataComputeTheRecordingsValues) {
+  const std::string recording = sample_recording();
+  convert("formulas.xls", recording, 1000);
+  const auto series = exported_series(recording);
+  ASSERT_EQ(series.size(), 3u);
+  std::vector<std::string> names;
+  for (const auto& s : series) names.push_back(s.name + "_20310307_1405.xls");
+
+  const auto sheets = recalculated(names);
+  for (std::size_t k = 0; k < series.size(); ++k) {
+    const Series& s = series[k];
+    SCOPED_TRACE(s.name);
+    const auto read = read_with_xlrd(h.folder / "Data" / names[k], "Data");
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.types.at({6, 2}), "date");  // a time of day, with a time format
+    EXPECT_EQ(read.formats.at({6, 2}), "h:mm:ss");
+    EXPECT_EQ(read.types.at({6, 3}), "number");
+    EXPECT_EQ(read.types.at({6, 4}), "text");  // the unit
+    EXPECT_EQ(read.types.at({5, 1}), "number") << "the block number 001";
+
+    // Row 2: SUM, AVERAGE, COUNT, MAX over C6:C100 and the minutes from B6 to B7.
+    const auto row = split(sheets.at(names[k]).at(1), ',');
+    ASSERT_GE(row.size(), 6u) << sheets.at(names[k]).at(1);
+    double sum = 0;
+    for (double v : s.values) sum += v;
+    EXPECT_NEAR(std::stod(row[1]), sum, 1e-9);
+    EXPECT_NEAR(std::stod(row[2]), sum / s.values.size(), 1e-9);
+    EXPECT_EQ(std::stoi(row[3]), static_cast<int>(s.values.size()));
+    EXPECT_NEAR(std::stod(row[4]), *std::max_element(s.values.begin(), s.values.end()), 1e-9);
+    EXPECT_NEAR(std::stod(row[5]), minutes(s.times[1]) - minutes(s.times[0]), 1e-6);
+  }
+}
+
+TEST_F(TypedRoad, AColumnTheTemplateFormatsAsTextKeepsText) {
+  convert("text_column.xls", sample_recording(), 1000);
+  const auto read = read_with_xlrd(h.folder / "Data/Vorlauf_K1_20310307_1405.xls", "Data");
+  ASSERT_EQ(read.error, "");
+  EXPECT_EQ(read.types.at({6, 3}), "text");
+  EXPECT_EQ(read.cells.at({6, 3}), "61.4");
+  EXPECT_EQ(read.types.at({6, 2}), "date") << "other columns are still typed";
+}
+
+TEST_F(TypedRoad, TheDateSystemOfTheTemplateGivesTheSerial) {
+  // A header whose date field is US-style, and a data field with a date and a time.
+  const std::string capture =
+      "\x11\x01K\x02"
+      "D\x03"
+      "1\x03"
+      "1\x03"
+      "1\x03"
+      "c\x03"
+      "3/12/2024\x01M\x02"
+      "3/12/2024 6:00\x03"
+      "1\x13x\x14";
+  for (const char* file : {"dates_1904.xls", "formulas.xls"}) {
+    SCOPED_TRACE(file);
+    std::filesystem::remove(h.folder / "FILES/Vor/1.xls");
+    std::filesystem::remove(h.folder / "Data/D_20310307_1405.xls");
+    h.module1.ExcelStarted = false;
+    h.ended.reset();
+    convert(file, capture, 1);
+    const auto read = read_with_xlrd(h.folder / "Data/D_20310307_1405.xls", "Data");
+    ASSERT_EQ(read.error, "");
+    // Days from the system's day zero to 12 March 2024: 31 Dec 1899 (with the 1900 system's
+    // 29 Feb 1900) or 1 Jan 1904.
+    const double day = read.datemode == 1 ? 43901 : 45363;
+    EXPECT_EQ(read.datemode, std::string(file) == "dates_1904.xls" ? 1 : 0);
+    EXPECT_EQ(read.types.at({5, 7}), "date");
+    EXPECT_DOUBLE_EQ(std::stod(read.cells.at({5, 7})), day);
+    EXPECT_DOUBLE_EQ(std::stod(read.cells.at({6, 2})), day + 0.25);
+  }
+}
+
+// Every workbook from one template gets one clone per (cell format, number format) it
+// needs, whatever the number of workbooks: a bold, bordered cell that receives "50%" keeps
+// its font and borders and shows a percentage.
+TEST_F(TypedRoad, FormatClonesAreOnePerCellFormatAndNumberFormatInEveryWorkbook) {
+  const auto template_path = h.folder / "FILES/Vor/1.xls";
+  run("/usr/bin/python3 -c \"import sys, xlwt; b = xlwt.Workbook(); s = b.add_sheet('Data'); "
+      "s.write(5, 2, 7, xlwt.easyxf('font: bold on; borders: left thin, bottom thick')); "
+      "b.save(sys.argv[1])\" " +
+      quoted(template_path));
+  constexpr int kWorkbooks = 200;
+  std::string capture;
+  for (int i = 0; i < kWorkbooks; ++i) {
+    capture += "\x11\x01K\x02" + std::to_string(i) + "\x03" + "1\x03" + "1\x01M\x02" +
+               "08:00:00\x03" + "50%\x13x";
+  }
+  write_file(h.folder / "Schreiber.txt", capture + "\x14");
+  h.module1.MaxStxCount = 2;
+  EXPECT_THROW(h.module1.ConvertCaptureFile(), platform::ProgramEnded);
+
+  // The template, then each workbook: its number of cell formats and the cell C6 as xlrd
+  // sees it.
+  const std::string script =
+      "import sys, xlrd\n"
+      "paths = [sys.argv[1]] + ['%s/%d_20310307_1405.xls' % (sys.argv[2], i)\n"
+      "                         for i in range(int(sys.argv[3]))]\n"
+      "for path in paths:\n"
+      "    b = xlrd.open_workbook(path, formatting_info=True)\n"
+      "    c = b.sheet_by_name('Data').cell(5, 2)\n"
+      "    x = b.xf_list[c.xf_index]\n"
+      "    print(len(b.xf_list), c.value, b.format_map[x.format_key].format_str,\n"
+      "          b.font_list[x.font_index].bold, x.border.left_line_style,\n"
+      "          x.border.bottom_line_style)\n";
+  write_file(h.folder / "read.py", script);
+  run("/usr/bin/python3 " + quoted(h.folder / "read.py") + " " + quoted(template_path) + " " +
+      quoted(h.folder / "Data") + " " + std::to_string(kWorkbooks) + " >" +
+      quoted(h.folder / "read.txt"));
+  const auto lines = split(read_file(h.folder / "read.txt"), '\n');
+  ASSERT_EQ(lines.size(), kWorkbooks + 1u);
+  const int template_formats = std::stoi(lines[0]);
+  // Three clones: the header's date and the time get date and time formats, the bold cell
+  // a percent format.
+  const std::string expected = std::to_string(template_formats + 3) + " 0.5 0% 1 1 5";
+  for (int i = 1; i <= kWorkbooks; ++i) EXPECT_EQ(lines[i], expected) << "workbook " << i - 1;
+}
+
+}  // namespace
+}  // namespace schreiber::testing
