@@ -7,46 +7,18 @@
 #   dates_1904.xls   the same in the 1904 date system
 # Run with Debian's /usr/bin/python3 (python3-uno).
 import os
-import subprocess
 import sys
-import time
 
 import uno
 from com.sun.star.awt import Rectangle
-from com.sun.star.beans import PropertyValue
 from com.sun.star.lang import Locale
 from com.sun.star.table import CellRangeAddress
 from com.sun.star.util import Date
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from office_session import office_session, prop  # noqa: E402
+
 folder, profile = sys.argv[1], sys.argv[2]
-
-
-def prop(name, value):
-    p = PropertyValue()
-    p.Name = name
-    p.Value = value
-    return p
-
-
-def connect():
-    pipe = 'typed_templates_%d' % os.getpid()
-    office = subprocess.Popen(
-        ['soffice', '-env:UserInstallation=' + uno.systemPathToFileUrl(profile), '--headless',
-         '--invisible', '--norestore', '--nologo', '--accept=pipe,name=%s;urp;' % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext(
-        'com.sun.star.bridge.UnoUrlResolver', local)
-    for _ in range(600):
-        try:
-            context = resolver.resolve('uno:pipe,name=%s;urp;StarOffice.ComponentContext' % pipe)
-            desktop = context.ServiceManager.createInstanceWithContext(
-                'com.sun.star.frame.Desktop', context)
-            return office, desktop
-        except Exception:
-            time.sleep(0.1)
-    office.kill()
-    raise SystemExit('LibreOffice did not answer')
 
 
 def template(desktop, name, text_column=False, date_1904=False):
@@ -79,17 +51,7 @@ def template(desktop, name, text_column=False, date_1904=False):
     book.close(True)
 
 
-office, desktop = connect()
-try:
+with office_session(profile) as desktop:
     template(desktop, 'formulas.xls')
     template(desktop, 'text_column.xls', text_column=True)
     template(desktop, 'dates_1904.xls', date_1904=True)
-finally:
-    try:
-        desktop.terminate()
-    except Exception:
-        pass
-    try:
-        office.wait(timeout=60)
-    except subprocess.TimeoutExpired:
-        office.kill()

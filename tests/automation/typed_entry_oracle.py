@@ -15,7 +15,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 probe = sys.argv[1]
 if shutil.which('soffice') is None:
@@ -23,7 +22,8 @@ if shutil.which('soffice') is None:
     sys.exit(77)
 
 import uno  # noqa: E402
-from com.sun.star.beans import PropertyValue  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from office_session import office_session, prop  # noqa: E402
 from com.sun.star.lang import Locale  # noqa: E402
 
 LO_FORMULA = 'LibreOffice compiles it; the rule keeps formulas as text (no formula compiler)'
@@ -136,33 +136,6 @@ def run_probe(entries, year):
     return [line.split('\t') for line in out]
 
 
-def prop(name, value):
-    p = PropertyValue()
-    p.Name = name
-    p.Value = value
-    return p
-
-
-def connect(profile):
-    pipe = 'typed_entry_%d' % os.getpid()
-    office = subprocess.Popen(
-        ['soffice', '-env:UserInstallation=' + uno.systemPathToFileUrl(profile), '--headless',
-         '--invisible', '--norestore', '--nologo', '--accept=pipe,name=%s;urp;' % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext(
-        'com.sun.star.bridge.UnoUrlResolver', local)
-    for _ in range(600):
-        try:
-            context = resolver.resolve('uno:pipe,name=%s;urp;StarOffice.ComponentContext' % pipe)
-            return office, context.ServiceManager.createInstanceWithContext(
-                'com.sun.star.frame.Desktop', context)
-        except Exception:
-            time.sleep(0.1)
-    office.kill()
-    raise SystemExit('LibreOffice did not answer')
-
-
 FILL = '''Option VBASupport 1
 Sub Fill(n)
   Dim i
@@ -264,24 +237,16 @@ def main():
     year = datetime.date.today().year
 
     profile = tempfile.mkdtemp(prefix='typed-entry-lo-')
-    office, desktop = connect(profile)
     try:
         rule, oracle = {}, {}
-        for date_1904 in (False, True):
-            group = [e for e in entries if e[2] == date_1904]
-            lo, format_kinds = read_in_libreoffice(desktop, group, date_1904)
-            for entry, line, theirs in zip(group, run_probe(group, year), lo):
-                rule[entry] = rule_result(line, format_kinds[entry[1]])
-                oracle[entry] = theirs
+        with office_session(profile) as desktop:
+            for date_1904 in (False, True):
+                group = [e for e in entries if e[2] == date_1904]
+                lo, format_kinds = read_in_libreoffice(desktop, group, date_1904)
+                for entry, line, theirs in zip(group, run_probe(group, year), lo):
+                    rule[entry] = rule_result(line, format_kinds[entry[1]])
+                    oracle[entry] = theirs
     finally:
-        try:
-            desktop.terminate()
-        except Exception:
-            pass
-        try:
-            office.wait(timeout=60)
-        except subprocess.TimeoutExpired:
-            office.kill()
         shutil.rmtree(profile, ignore_errors=True)
 
     differing = {e for e in entries if not same(rule[e], oracle[e])}

@@ -3,44 +3,16 @@
 # text result), all in one headless LibreOffice session with a private profile.
 # Run with Debian's /usr/bin/python3 (python3-uno).
 import os
-import subprocess
 import sys
-import time
 
 import uno
 from com.sun.star.awt import Rectangle
-from com.sun.star.beans import PropertyValue
 from com.sun.star.table import CellRangeAddress
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from office_session import office_session, prop  # noqa: E402
+
 folder, profile = sys.argv[1], sys.argv[2]
-
-
-def prop(name, value):
-    p = PropertyValue()
-    p.Name = name
-    p.Value = value
-    return p
-
-
-def connect():
-    pipe = 'xls_templates_%d' % os.getpid()
-    office = subprocess.Popen(
-        ['soffice', '-env:UserInstallation=' + uno.systemPathToFileUrl(profile), '--headless',
-         '--invisible', '--norestore', '--nologo', '--accept=pipe,name=%s;urp;' % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext(
-        'com.sun.star.bridge.UnoUrlResolver', local)
-    for _ in range(600):
-        try:
-            context = resolver.resolve('uno:pipe,name=%s;urp;StarOffice.ComponentContext' % pipe)
-            desktop = context.ServiceManager.createInstanceWithContext(
-                'com.sun.star.frame.Desktop', context)
-            return office, desktop
-        except Exception:
-            time.sleep(0.1)
-    office.kill()
-    raise SystemExit('LibreOffice did not answer')
 
 
 def new_book(desktop, names):
@@ -97,16 +69,6 @@ def formula_book(desktop):
     save(book, 'lo_formulas.xls')
 
 
-office, desktop = connect()
-try:
+with office_session(profile) as desktop:
     chart_book(desktop)
     formula_book(desktop)
-finally:
-    try:
-        desktop.terminate()
-    except Exception:
-        pass
-    try:
-        office.wait(timeout=60)
-    except subprocess.TimeoutExpired:
-        office.kill()
