@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <string>
-#include <vector>
 
 #include "automation/rename_posix.h"
 #include "platform/failure.h"
@@ -15,41 +14,23 @@
 namespace schreiber::testing {
 namespace {
 
-using Calls = std::vector<std::string>;
-
 struct FallbackCase {
   const char* name;
   int rename_error;  // of the rename that refuses an existing name
   int link_error;    // 0: the real link
-  Calls calls;       // made for a new name
 };
 
 class RenameFallback : public ::testing::TestWithParam<FallbackCase> {
  protected:
-  // The system's calls, logged, with the two failures of the case.
-  automation::RenameCalls calls() {
-    const auto real = automation::RenameCalls::system();
-    return {[this](const char*, const char*) { return log("renameat2", GetParam().rename_error); },
-            [this, real](const char* from, const char* to) {
-              return GetParam().link_error ? log("link", GetParam().link_error)
-                                           : log("link", real.link(from, to));
-            },
-            [this, real](const char* path) { return log("unlink", real.unlink(path)); },
-            [this, real](const char* from, const char* to) {
-              return log("rename", real.rename(from, to));
-            },
-            [this, real](const char* path) {
-              made.push_back("exists");
-              return real.exists(path);
-            }};
-  }
-  int log(const std::string& call, int result) {
-    made.push_back(call);
-    return result;
+  automation::RenameCalls calls() const {
+    auto calls = automation::RenameCalls::system();
+    const FallbackCase c = GetParam();
+    calls.rename_noreplace = [c](const char*, const char*) { return c.rename_error; };
+    if (c.link_error != 0) calls.link = [c](const char*, const char*) { return c.link_error; };
+    return calls;
   }
 
   TempFolder folder;
-  Calls made;
 };
 
 TEST_P(RenameFallback, MovesToANewNameAndRefusesAnExistingOne) {
@@ -57,7 +38,6 @@ TEST_P(RenameFallback, MovesToANewNameAndRefusesAnExistingOne) {
   const auto to = folder / "w.xls";
   write_file(from, "copy");
   automation::rename_without_replacing(from, to, calls());
-  EXPECT_EQ(made, GetParam().calls);
   EXPECT_EQ(read_file(to), "copy");
   EXPECT_FALSE(std::filesystem::exists(from));
 
@@ -72,13 +52,11 @@ TEST_P(RenameFallback, MovesToANewNameAndRefusesAnExistingOne) {
   EXPECT_EQ(read_file(from), "second copy");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RenameFallback,
-    ::testing::Values(FallbackCase{"networkShare", EINVAL, 0, {"renameat2", "link", "unlink"}},
-                      FallbackCase{"oldKernel", ENOSYS, 0, {"renameat2", "link", "unlink"}},
-                      FallbackCase{
-                          "noHardLinks", EINVAL, EPERM, {"renameat2", "link", "exists", "rename"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, RenameFallback,
+                         ::testing::Values(FallbackCase{"networkShare", EINVAL, 0},
+                                           FallbackCase{"oldKernel", ENOSYS, 0},
+                                           FallbackCase{"noHardLinks", EINVAL, EPERM}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace schreiber::testing

@@ -38,11 +38,7 @@ class FakeComm : public comm::Comm {
     return step("SetupComm", std::to_string(in_queue) + " " + std::to_string(out_queue));
   }
   std::int32_t SetCommTimeouts(comm::Handle, const comm::CommTimeouts& t) override {
-    // Read interval, read multiplier, read constant, write multiplier, write constant.
-    return step("SetCommTimeouts", std::to_string(t.ReadIntervalTimeout) + " " +
-                                       std::to_string(t.ReadTotalTimeoutMultiplier) + " " +
-                                       std::to_string(t.ReadTotalTimeoutConstant) + " " +
-                                       std::to_string(t.WriteTotalTimeoutMultiplier) + " " +
+    return step("SetCommTimeouts", std::to_string(t.ReadTotalTimeoutConstant) + " " +
                                        std::to_string(t.WriteTotalTimeoutConstant));
   }
   std::int32_t ReadFile(comm::Handle, std::uint8_t* buffer, std::uint32_t,

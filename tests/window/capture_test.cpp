@@ -109,9 +109,7 @@ TEST_F(Capture, OpensThePortWithTheInstrumentsLineAndTimeOuts) {
   EXPECT_EQ(Strings(comm.calls.begin(), comm.calls.begin() + 8),
             (Strings{"CreateFile COM1:", "ClearCommError", "PurgeComm", "GetCommState",
                      "BuildCommDCB baud=57600 parity=N data=8 stop=1", "SetCommState",
-                     "SetupComm 10240 10240",
-                     // interval, read multiplier, read constant, write multiplier and constant
-                     "SetCommTimeouts 0 0 3000 0 1000"}));
+                     "SetupComm 10240 10240", "SetCommTimeouts 3000 1000"}));
 }
 
 TEST_F(Capture, ARepeatedDC1OnlyShowsThePicturesAgain) {

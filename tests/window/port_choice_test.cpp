@@ -42,24 +42,22 @@ TEST_P(PortChoiceRestore, SelectsTheStoredEntryAndLeavesTheFileAlone) {
   expect_restored(GetParam());
 }
 
-const RestoreCase kRestoreCases[] = {
-    {"digit3", "3\r\n", 3},
-    {"digit8", "8\r\n", 8},
-    {"digit0", "0\r\n", 0},
-    {"nine", "9\r\n", 0},
-    {"minus1", "-1\r\n", 0},
-    {"beyond16bit", "100000\r\n", 0},
-    {"letters", "abc\r\n", 0},
-    {"empty", "", 0},
-    {"fraction", "3.7\r\n", 3},
-    {"fractionWithComma", "3,7\r\n", 3, ','},
-    {"commaIsNoPointHere", "3,7\r\n", 0},
-    {"firstLineOnly", "5\r\n7\r\nrubbish\r\n", 5},
-    {"noLineEnd", "6", 6},
-    {"blanksAround", " 4 \r\n", 4},
-    {"lineFeedOnly", "2\n", 2},
-    {"carriageReturnOnly", "3\r5\r", 3},
-};
+const RestoreCase kRestoreCases[] = {{"digit3", "3\r\n", 3},
+                                     {"digit8", "8\r\n", 8},
+                                     {"digit0", "0\r\n", 0},
+                                     {"nine", "9\r\n", 0},
+                                     {"minus1", "-1\r\n", 0},
+                                     {"beyond16bit", "100000\r\n", 0},
+                                     {"letters", "abc\r\n", 0},
+                                     {"empty", "", 0},
+                                     {"fraction", "3.7\r\n", 3},
+                                     {"fractionWithComma", "3,7\r\n", 3, ','},
+                                     {"commaIsNoPointHere", "3,7\r\n", 0},
+                                     {"firstLineOnly", "5\r\n7\r\nrubbish\r\n", 5},
+                                     {"noLineEnd", "6", 6},
+                                     {"blanksAround", " 4 \r\n", 4},
+                                     {"lineFeedOnly", "2\n", 2},
+                                     {"carriageReturnOnly", "3\r5\r", 3}};
 
 INSTANTIATE_TEST_SUITE_P(Contents, PortChoiceRestore, ::testing::ValuesIn(kRestoreCases),
                          [](const auto& info) { return std::string(info.param.name); });
