@@ -16,13 +16,13 @@ namespace schreiber::automation {
 namespace {
 
 // The engine refuses with its own error; here it becomes the failure the application
-// would report.
+// would report. The engine describes in UTF-8, a failure in the code page.
 template <typename Action>
 auto engine_call(Action&& action) {
   try {
     return action();
   } catch (const xls::Error& error) {
-    throw platform::Failure(error.number(), error.description());
+    throw platform::Failure(error.number(), platform::utf8_to_codepage(error.description()));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/codepage.h"
 #include "platform/failure.h"
 
 namespace schreiber::automation {
@@ -15,8 +16,9 @@ class LocalFile : public File {
   void Copy(const std::filesystem::path& destination_folder) override {
     std::error_code error;
     if (!std::filesystem::is_directory(destination_folder, error)) {
-      throw platform::Failure(platform::kPathNotFound,
-                              "Path not found: " + destination_folder.string());
+      throw platform::Failure(
+          platform::kPathNotFound,
+          "Path not found: " + platform::file_name_to_codepage(destination_folder));
     }
     const auto target = destination_folder / path_.filename();
     std::filesystem::copy_file(path_, target, std::filesystem::copy_options::overwrite_existing,
@@ -31,7 +33,7 @@ class LocalFile : public File {
 }  // namespace
 
 void fail_file_operation(const std::error_code& error, const std::filesystem::path& path) {
-  const std::string where = ": " + path.string();
+  const std::string where = ": " + platform::file_name_to_codepage(path);
   switch (error.value()) {
     case ENOENT:
       throw platform::Failure(platform::kFileNotFound, "File not found" + where);
@@ -46,7 +48,8 @@ void fail_file_operation(const std::error_code& error, const std::filesystem::pa
     case ETXTBSY:
       throw platform::Failure(platform::kPermissionDenied, "Permission denied" + where);
     default:
-      throw platform::Failure(75, "Path/File access error (" + error.message() + ")" + where);
+      throw platform::Failure(75, "Path/File access error (" +
+                                      platform::utf8_to_codepage(error.message()) + ")" + where);
   }
 }
 
@@ -55,12 +58,13 @@ std::shared_ptr<File> LocalFileSystemObject::GetFile(const std::filesystem::path
   const auto status = std::filesystem::status(full_path, error);
   if (!std::filesystem::exists(status)) {
     const bool folder_missing = !std::filesystem::is_directory(full_path.parent_path(), error);
-    throw platform::Failure(
-        folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
-        (folder_missing ? "Path not found: " : "File not found: ") + full_path.string());
+    throw platform::Failure(folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
+                            (folder_missing ? "Path not found: " : "File not found: ") +
+                                platform::file_name_to_codepage(full_path));
   }
   if (!std::filesystem::is_regular_file(status)) {
-    throw platform::Failure(platform::kFileNotFound, "File not found: " + full_path.string());
+    throw platform::Failure(platform::kFileNotFound,
+                            "File not found: " + platform::file_name_to_codepage(full_path));
   }
   return std::make_shared<LocalFile>(full_path);
 }

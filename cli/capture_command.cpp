@@ -124,10 +124,16 @@ int run(const std::vector<std::string>& raw) {
     if (port) view.pick(static_cast<std::int16_t>(*port - 1));
     form.Command1_Click();
     // Back in the idle look: the port failed, the capture file failed, or too little came.
-    if (!view.messages().empty()) {
-      status = view.messages().back().prompt.rfind("Port opening Error", 0) == 0
-                   ? platform::kExitPortNotOpened
-                   : platform::kExitFailure;
+    switch (form.last_capture_end()) {
+      case window::CaptureEnd::kPortNotOpened:
+        status = platform::kExitPortNotOpened;
+        break;
+      case window::CaptureEnd::kCaptureFileFailed:
+        status = platform::kExitFailure;
+        break;
+      case window::CaptureEnd::kNone:
+      case window::CaptureEnd::kTooShort:
+        break;
     }
   } catch (const platform::ProgramEnded& end) {
     status = end.status;

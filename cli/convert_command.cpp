@@ -80,6 +80,7 @@ int run(const std::vector<std::string>& raw) {
   } catch (const platform::Failure& unhandled) {
     failure = unhandled;
     status = platform::kExitFailure;
+    module1.QuitAfterFailure();
   }
   // The message boxes of the export, in the order they were shown, then the failure.
   for (const auto& message : view.messages()) print_message(message.prompt, message.title);

@@ -15,9 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# g++ 12 warns falsely of overlapping copies inside std::string concatenation when it
-# inlines them for this target (GCC bugs 105329, 105651).
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # CTest and the test discovery start the programs through Wine.

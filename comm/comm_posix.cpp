@@ -55,9 +55,11 @@ int poll_timeout(Clock::time_point deadline) {
 
 }  // namespace
 
-PosixComm::PosixComm(std::filesystem::path ports_folder, std::string fallback_device_prefix)
+PosixComm::PosixComm(std::filesystem::path ports_folder, std::string fallback_device_prefix,
+                     std::vector<std::filesystem::path> lock_folders)
     : ports_folder_(std::move(ports_folder)),
-      fallback_device_prefix_(std::move(fallback_device_prefix)) {}
+      fallback_device_prefix_(std::move(fallback_device_prefix)),
+      lock_folders_(std::move(lock_folders)) {}
 
 PosixComm::~PosixComm() {
   for (const auto& [handle, port] : ports_) close_device(port.fd);
@@ -81,7 +83,16 @@ std::optional<std::filesystem::path> PosixComm::device_path(const std::string& p
 Handle PosixComm::CreateFile(const std::string& port_name) {
   const auto path = device_path(port_name);
   if (!path) return kInvalidHandle;
-  const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  // Other programs lock the device under its own name, not under our link to it.
+  std::error_code error;
+  const auto device = std::filesystem::canonical(*path, error);
+  if (error) return kInvalidHandle;
+  // Locked before the open: opening a modem can disturb the program that holds it.
+  std::optional<UucpLock> uucp_lock;
+  if (UucpLock::take(device, lock_folders_, uucp_lock) == UucpLock::Outcome::kHeldByOther) {
+    return kInvalidHandle;
+  }
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return kInvalidHandle;
   termios line{};
   // Only a terminal is a port. The lock comes before TIOCEXCL so that a failed second
@@ -99,6 +110,7 @@ Handle PosixComm::CreateFile(const std::string& port_name) {
   const Handle handle = next_handle_;
   next_handle_ = next_handle_ == INT32_MAX ? 1 : next_handle_ + 1;
   ports_.emplace(handle, Port{fd, {}});
+  if (uucp_lock) locks_.emplace(handle, std::move(*uucp_lock));
   return handle;
 }
 
@@ -222,15 +234,17 @@ std::int32_t PosixComm::ReadFile(Handle handle, std::uint8_t* buffer, std::uint3
 
 std::int32_t PosixComm::CloseHandle(Handle handle) {
   int fd = -1;
+  decltype(locks_)::node_type uucp_lock;
   {
     std::lock_guard lock(mutex_);
     const auto found = ports_.find(handle);
     if (found == ports_.end()) return 0;
     fd = found->second.fd;
     ports_.erase(found);
+    uucp_lock = locks_.extract(handle);
   }
   close_device(fd);
-  return 1;
+  return 1;  // the lock file goes with uucp_lock, after the device is closed
 }
 
 std::unique_ptr<Comm> make_system_comm(const std::filesystem::path& program_folder) {

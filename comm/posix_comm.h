@@ -4,24 +4,28 @@
 // "COMn:" opens <ports folder>/COMn when that entry exists (normally a symlink to
 // /dev/ttyUSB0, /dev/serial/by-id/..., or a pseudo-terminal), else /dev/ttyS<n-1>. The
 // open is exclusive, as share mode 0 is on Windows: a second open of the same device
-// fails, also from the same process. Handles are small positive numbers of this object's
-// own; 0 is never handed out. Different handles may be used from different threads; one
-// handle is used by one thread at a time.
+// fails, also from the same process, and so does the open of a device that another
+// program holds under the serial-device lock convention (uucp_lock.h). Handles are small
+// positive numbers of this object's own; 0 is never handed out. Different handles may be used from
+// different threads; one handle is used by one thread at a time.
 
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "comm/comm.h"
+#include "comm/uucp_lock.h"
 
 namespace schreiber::comm {
 
 class PosixComm final : public Comm {
  public:
   explicit PosixComm(std::filesystem::path ports_folder,
-                     std::string fallback_device_prefix = "/dev/ttyS");
+                     std::string fallback_device_prefix = "/dev/ttyS",
+                     std::vector<std::filesystem::path> lock_folders = default_lock_folders());
   // Closes every port that is still open.
   ~PosixComm() override;
   PosixComm(const PosixComm&) = delete;
@@ -58,7 +62,10 @@ class PosixComm final : public Comm {
 
   std::filesystem::path ports_folder_;
   std::string fallback_device_prefix_;
+  std::vector<std::filesystem::path> lock_folders_;
   mutable std::mutex mutex_;
+  // The lock files of the open ports; dropped after the device is closed.
+  std::map<Handle, UucpLock> locks_;
   std::map<Handle, Port> ports_;
   Handle next_handle_ = 1;
 };

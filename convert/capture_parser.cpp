@@ -102,6 +102,7 @@ std::int32_t max_stx_count_of(std::string_view capture) {
   std::int32_t stx_count = 0;
   std::int32_t max_stx_count = 0;
   for (const char byte : capture) {
+    if (byte == kDC4) break;  // the capture ends there
     if (byte == kSTX) {
       stx_count = platform::add32(stx_count, 1);
     } else if (byte == kDC3 && max_stx_count < stx_count) {

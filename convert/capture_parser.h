@@ -18,7 +18,7 @@ inline constexpr std::size_t kMinimumCaptureSize = 10;
 std::int16_t fill_block_table(std::string_view capture, BlockTable& table);
 
 // MaxStxCount as a capture of these bytes leaves it: the running count of STX bytes at
-// the last DC3, 0 when there is none.
+// the last DC3 before the first DC4 (where a capture stops), 0 when there is none.
 std::int32_t max_stx_count_of(std::string_view capture);
 
 }  // namespace schreiber::convert

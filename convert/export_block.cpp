@@ -46,7 +46,10 @@ void Module1::ExportBlock(const std::int16_t& block, const std::string& workbook
   }
 
   const auto open_and_activate = [&] {
+    // An attach that failed without a handled number leaves no application to use.
+    if (!ExcelApp) throw Failure(91, "Object variable or With block variable not set");
     ExcelApp->Workbooks()->Open(data_folder / workbook_file);
+    open_workbook_ = workbook_name;
     ExcelApp->Workbooks()->Item(workbook_name)->Worksheets(kSheetName)->Activate();
   };
 
@@ -69,10 +72,12 @@ void Module1::ExportBlock(const std::int16_t& block, const std::string& workbook
         } else if (failure->number() == platform::kPermissionDenied) {
           display.MsgBox(permission_message(workbook_name), kCritical, kPermissionTitle);
           context_.end_program(platform::kExitFailure);
-        } else {
+        } else if (failure->number() > 0) {
           display.MsgBox(cancel_message(*failure, workbook_name), kCritical, kCancelTitle);
           context_.end_program(platform::kExitFailure);
         }
+        // A number of 0 or below (a client's own code for a busy application) passes the
+        // checks: the open is tried again, and a further failure goes to the caller.
       }
       ExcelStarted = true;
       if (handling) {
@@ -95,6 +100,7 @@ void Module1::ExportBlock(const std::int16_t& block, const std::string& workbook
     display.Label4_SetCaption("");
     display.Label4_Refresh();
     ExcelApp->Workbooks()->Item(workbook_name)->Close(true);
+    open_workbook_.clear();
     sheet.reset();
   };
   const auto write_fields = [&] {
@@ -120,6 +126,23 @@ void Module1::ExportBlock(const std::int16_t& block, const std::string& workbook
   } catch (const Failure&) {
     close_steps();
   }
+}
+
+void Module1::QuitAfterFailure() {
+  if (ExcelStarted && ExcelApp) {
+    try {
+      if (!open_workbook_.empty()) ExcelApp->Workbooks()->Item(open_workbook_)->Close(false);
+    } catch (const platform::Failure&) {
+      // Quit closes it all the same.
+    }
+    try {
+      ExcelApp->Quit();
+    } catch (const platform::Failure&) {
+      // The program ends anyway.
+    }
+  }
+  open_workbook_.clear();
+  ExcelApp.reset();
 }
 
 // Writes every field of the block as one row, up to the first field that is too short.

@@ -46,6 +46,12 @@ class Module1 {
   void ExportBlock(const std::int16_t& block, const std::string& workbook_name,
                    const std::string& template_name);
 
+  // For a failure that ends the program: as the normal end does, quits the spreadsheet
+  // application when this run attached to or started it, after closing without saving the
+  // workbook that a failed export left open, and releases it. Nothing here fails; the
+  // workbooks already saved stay.
+  void QuitAfterFailure();
+
   // The export as ProcessBlocks calls it; tests may replace it to observe the calls.
   std::function<void(const std::int16_t&, const std::string&, const std::string&)> export_block;
 
@@ -61,6 +67,8 @@ class Module1 {
   void write_block(std::int16_t block, automation::Worksheet& sheet);
 
   Module1Context context_;
+  // The workbook that ExportBlock opened and has not closed yet; empty when none.
+  std::string open_workbook_;
 };
 
 // Paths of the program's folder.

@@ -23,4 +23,8 @@ std::string utf8_to_codepage(std::string_view utf8);
 // Windows).
 std::filesystem::path codepage_to_file_name(std::string_view bytes);
 
+// A path as code-page text, for the descriptions that the operator reads; a character the
+// code page lacks becomes '?'.
+std::string file_name_to_codepage(const std::filesystem::path& path);
+
 }  // namespace schreiber::platform

@@ -74,4 +74,8 @@ std::filesystem::path codepage_to_file_name(std::string_view bytes) {
   return std::filesystem::path(codepage_to_utf8(bytes));
 }
 
+std::string file_name_to_codepage(const std::filesystem::path& path) {
+  return utf8_to_codepage(path.native());
+}
+
 }  // namespace schreiber::platform

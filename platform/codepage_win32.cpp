@@ -105,6 +105,10 @@ std::filesystem::path codepage_to_file_name(std::string_view bytes) {
   return std::filesystem::path(codepage_to_wide(bytes));
 }
 
+std::string file_name_to_codepage(const std::filesystem::path& path) {
+  return wide_to_codepage(path.native());
+}
+
 std::string system_message(unsigned long code) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(

@@ -8,8 +8,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace schreiber::platform {
+
+// The text before the first line end: CR, LF or CR LF.
+std::string first_line_of(std::string_view content);
 
 // A file of 1-byte records, written as the bytes arrive: every write reaches the
 // operating system at once, and close() flushes it to the disk.
@@ -29,7 +33,8 @@ class Files {
   virtual bool remove(const std::filesystem::path& path) = 0;
   // Creates the file anew (empty) for record writes. Throws Failure.
   virtual std::unique_ptr<RecordFile> create_record_file(const std::filesystem::path& path) = 0;
-  // The first line without its line end; nothing when the file is missing or unreadable.
+  // The first line without its line end (CR, LF or CR LF); nothing when the file is
+  // missing, unreadable or empty.
   virtual std::optional<std::string> read_first_line(const std::filesystem::path& path) = 0;
   // Creates the file anew with exactly these bytes. Throws Failure.
   virtual void write_text(const std::filesystem::path& path, const std::string& bytes) = 0;

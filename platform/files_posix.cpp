@@ -4,9 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <string>
 
+#include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 
@@ -35,8 +35,29 @@ int failure_number_of(int error) {
   }
 }
 
+// The system's text and the path are UTF-8; a description is code-page text.
 [[noreturn]] void fail(int error, const std::filesystem::path& path) {
-  throw Failure(failure_number_of(error), std::string(std::strerror(error)) + ": " + path.string());
+  throw Failure(failure_number_of(error),
+                utf8_to_codepage(std::strerror(error)) + ": " + file_name_to_codepage(path));
+}
+
+// Everything an open file holds; the file is closed afterwards. Throws Failure.
+std::string read_and_close(int fd, const std::filesystem::path& path) {
+  std::string content;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      fail(error, path);
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return content;
 }
 
 class PosixRecordFile : public RecordFile {
@@ -85,12 +106,16 @@ std::unique_ptr<RecordFile> DiskFiles::create_record_file(const std::filesystem:
 }
 
 std::optional<std::string> DiskFiles::read_first_line(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string line;
-  if (!std::getline(in, line)) return std::nullopt;  // empty file: nothing to read
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string content;
+  try {
+    content = read_and_close(fd, path);
+  } catch (const Failure&) {
+    return std::nullopt;  // unreadable, a folder for instance
+  }
+  if (content.empty()) return std::nullopt;  // empty file: nothing to read
+  return first_line_of(content);
 }
 
 void DiskFiles::write_text(const std::filesystem::path& path, const std::string& bytes) {
@@ -113,21 +138,7 @@ void DiskFiles::write_text(const std::filesystem::path& path, const std::string&
 std::string DiskFiles::read_or_create(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) fail(errno, path);
-  std::string content;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      fail(error, path);
-    }
-    if (n == 0) break;
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return content;
+  return read_and_close(fd, path);
 }
 
 }  // namespace schreiber::platform

@@ -132,9 +132,7 @@ std::optional<std::string> DiskFiles::read_first_line(const std::filesystem::pat
     return std::nullopt;
   }
   if (content.empty()) return std::nullopt;  // empty file: nothing to read
-  std::string line = content.substr(0, content.find('\n'));
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  return first_line_of(content);
 }
 
 void DiskFiles::write_text(const std::filesystem::path& path, const std::string& bytes) {

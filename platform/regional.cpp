@@ -1,5 +1,4 @@
-#include <cctype>
-#include <cstdlib>
+#include <charconv>
 #include <string>
 
 #include "platform/regional.h"
@@ -26,7 +25,10 @@ std::optional<double> parse_number(std::string_view text, const Regional& region
   // Rebuild the number in the C locale's spelling, checking the shape as we go.
   std::string c_form;
   std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) c_form += text[i++];
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    if (text[i] == '-') c_form += '-';
+    ++i;
+  }
   bool digits = false;
   bool point = false;
   for (; i < text.size(); ++i) {
@@ -55,9 +57,12 @@ std::optional<double> parse_number(std::string_view text, const Regional& region
     i = j;
   }
   if (i != text.size()) return std::nullopt;
-  char* stop = nullptr;
-  const double value = std::strtod(c_form.c_str(), &stop);
-  if (stop != c_form.c_str() + c_form.size()) return std::nullopt;
+  // from_chars reads the C spelling whatever locale the process runs in (a toolkit sets
+  // it from the environment); strtod would follow that locale and refuse "3.7".
+  double value = 0;
+  const char* last = c_form.data() + c_form.size();
+  const auto [stop, error] = std::from_chars(c_form.data(), last, value);
+  if (error != std::errc() || stop != last) return std::nullopt;
   return value;
 }
 

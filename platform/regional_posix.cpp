@@ -3,27 +3,10 @@
 
 #include <string>
 
+#include "platform/date_format.h"
 #include "platform/regional.h"
 
 namespace schreiber::platform {
-namespace {
-
-// The first character of the locale's date format that separates %d, %m and %y/%Y.
-std::string date_separator_of(const char* format) {
-  if (format == nullptr) return "/";
-  const std::string f = format;
-  for (std::size_t i = 0; i + 2 < f.size(); ++i) {
-    if (f[i] == '%' && f[i + 2] != '%') {
-      const char sep = f[i + 2];
-      if (sep != ' ' && !(sep >= 'a' && sep <= 'z') && !(sep >= 'A' && sep <= 'Z')) {
-        return std::string(1, sep);
-      }
-    }
-  }
-  return "/";
-}
-
-}  // namespace
 
 Regional Regional::from_system() {
   Regional regional;
@@ -38,7 +21,8 @@ Regional Regional::from_system() {
   } else if (regional.decimal_point == ',') {
     regional.thousands_separator = '.';
   }
-  regional.date_separator = date_separator_of(nl_langinfo_l(D_FMT, loc));
+  const char* date_format = nl_langinfo_l(D_FMT, loc);
+  if (date_format != nullptr) regional.date_separator = date_separator_of_format(date_format);
   freelocale(loc);
   return regional;
 }

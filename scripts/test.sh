@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, runs every test.
 # --sanitize runs the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# SCHREIBER_WERROR=ON in the environment makes warnings errors (see scripts/build.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"

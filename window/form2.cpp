@@ -68,6 +68,7 @@ void Form2::Command1_Click() {
     view.MsgBox("Port opening Error\rError Number: " + std::to_string(result), convert::kCritical,
                 "Error");
     view.Combo1_SetEnabled(true);
+    last_capture_end_ = CaptureEnd::kPortNotOpened;
     return;
   }
 
@@ -88,7 +89,10 @@ void Form2::Command1_Click() {
       c_.seriell.CloseComPort();
       capture->close();
       show_idle_after_capture();
-      if (ByteCount <= kMinimumBytesAfterSilence) return;
+      if (ByteCount <= kMinimumBytesAfterSilence) {
+        last_capture_end_ = CaptureEnd::kTooShort;
+        return;
+      }
     }
     c_.seriell.CloseComPort();
     capture->close();
@@ -105,6 +109,7 @@ void Form2::Command1_Click() {
     view.MsgBox("Capture file Error\rError Number: " + number_and_description(failure),
                 convert::kCritical, "Error");
     show_idle_after_capture();
+    last_capture_end_ = CaptureEnd::kCaptureFileFailed;
     return;
   }
   hand_off();
@@ -179,6 +184,7 @@ void Form2::hand_off() {
     c_.module1.ConvertCaptureFile();
   } catch (const platform::Failure& failure) {
     view.MsgBox(number_and_description(failure), convert::kCritical, "Error");
+    c_.module1.QuitAfterFailure();
     c_.end_program(platform::kExitFailure);
   }
   c_.end_program(platform::kExitNormal);

@@ -36,6 +36,14 @@ struct Form2Context {
   std::int32_t read_timeout_ms = kReadTimeoutMs;
 };
 
+// How a capture ended when it left the window open (a hand-off ends the program).
+enum class CaptureEnd {
+  kNone,               // no capture yet
+  kPortNotOpened,      // the open failed; its code was shown
+  kCaptureFileFailed,  // the capture file could not be created or written; shown
+  kTooShort,           // silence with too few bytes to convert
+};
+
 class Form2 {
  public:
   explicit Form2(Form2Context context) : c_(std::move(context)) {}
@@ -49,6 +57,9 @@ class Form2 {
   std::int32_t StxCount = 0;
   std::int32_t ByteCount = 0;
 
+  // How the last capture ended, for a caller that reports it (schreiber-cli).
+  CaptureEnd last_capture_end() const { return last_capture_end_; }
+
  private:
   // The receiving part of the capture; true when it ended with a hand-off due.
   bool receive(platform::RecordFile& capture);
@@ -59,6 +70,7 @@ class Form2 {
   std::filesystem::path capture_file() const { return c_.folder / convert::kCaptureFileName; }
 
   Form2Context c_;
+  CaptureEnd last_capture_end_ = CaptureEnd::kNone;
 };
 
 }  // namespace schreiber::window

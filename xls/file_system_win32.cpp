@@ -9,6 +9,7 @@
 
 #include "xls/error.h"
 #include "xls/file_system.h"
+#include "xls/text.h"
 
 namespace xls {
 
@@ -16,12 +17,15 @@ namespace {
 
 constexpr ULONGLONG kLargestFile = 2ull << 30;  // BIFF8 stream offsets are 32-bit
 
+// The system's text as UTF-8, the encoding of every description of the engine.
 std::string system_message(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message =
+      length ? utf16_to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length))
+             : "error " + std::to_string(code);
   LocalFree(text);
   while (!message.empty() &&
          (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {

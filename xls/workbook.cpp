@@ -64,6 +64,12 @@ std::string utf8(std::u16string_view text) {
   return utf16_to_utf8(text);
 }
 
+// The file's name for descriptions, which are UTF-8 text on every platform.
+std::string utf8_name(const std::filesystem::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
 }  // namespace
 
 Workbook::Workbook(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -90,7 +96,7 @@ Workbook Workbook::load(std::string bytes, std::string name, const FileSystem& f
 }
 
 Workbook Workbook::open(const std::filesystem::path& path, const FileSystem& files) {
-  Workbook workbook = load(files.read_file(path), path.string(), files);
+  Workbook workbook = load(files.read_file(path), utf8_name(path), files);
   workbook.state_->path = path;
   return workbook;
 }

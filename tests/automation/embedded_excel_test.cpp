@@ -6,7 +6,9 @@
 #include "automation/class_registry.h"
 #include "automation/embedded_excel.h"
 #include "automation/export_harness.h"
+#include "platform/codepage.h"
 #include "platform/failure.h"
+#include "platform/files.h"
 #include "support/xlrd_sheet.h"
 #include "xls/workbook.h"
 
@@ -93,6 +95,41 @@ TEST(EmbeddedExport, TemplateThatIsNoWorkbookEndsTheRunWithTheCancelMessage) {
   EXPECT_EQ(prompt.rfind("1004\r", 0), 0u);
   EXPECT_NE(prompt.find("\r\rFile: w.xls\r\rIst Excel korrekt installiert?"), std::string::npos);
   EXPECT_EQ(read_file(h.folder / "FILES/Vor/1.xls"), "plain text, not a workbook");
+}
+
+// Descriptions are code-page text like every text the operator reads, so a file name with
+// an umlaut shows it, whichever part of the program names the file.
+TEST(EmbeddedExport, FailuresNameFilesWithTheirUmlauts) {
+  const std::string name =
+      "R\xFC"
+      "cklauf.xls";  // code-page bytes
+  const auto on_disk = platform::codepage_to_file_name(name);
+  const auto description = [](const std::function<void()>& call) {
+    try {
+      call();
+    } catch (const platform::Failure& failure) {
+      return failure.description();
+    }
+    return std::string("no failure");
+  };
+  ExportHarness h(automation::make_default_automation());
+  h.set_block(0, {"h\x02x"}, 0);
+  write_file(h.folder / "FILES/Vor/1.xls", "plain text, not a workbook");
+  write_file(h.folder / "Data" / on_disk, "an earlier workbook");
+  auto excel = automation::as<automation::Application>(
+      h.automation->GetObject(automation::kExcelApplication));
+  platform::DiskFiles files;
+
+  const std::vector<std::string> descriptions = {
+      description([&] { h.module1.ExportBlock(0, "w.xls", name); }),  // no such template
+      description([&] { h.module1.ExportBlock(0, name, "1.xls"); }),  // the name is taken
+      description([&] { excel->Workbooks()->Open(h.folder / "Data" / on_disk); }),  // no workbook
+      description([&] { files.create_record_file(h.folder / on_disk / "Schreiber.txt"); }),
+  };
+  for (const auto& text : descriptions) {
+    EXPECT_NE(text.find(name), std::string::npos) << text;
+    EXPECT_EQ(text.find("\xC3\xBC"), std::string::npos) << "UTF-8 in " << text;
+  }
 }
 
 }  // namespace

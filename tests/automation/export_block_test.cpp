@@ -204,6 +204,45 @@ TEST_F(ExportBlockTest, OpenFailingWith429AfterAttachStartsAnInstanceAndOpensAga
   EXPECT_EQ(log->saved, (std::vector<std::string>{"w.xls"}));
 }
 
+// A failure number of 0 or below (how a client numbers a busy application's refusal)
+// passes the attach checks without a message: the application counts as started and the
+// open is tried under failure handling, so a further failure goes to the caller.
+struct NonPositiveCase {
+  const char* name;
+  const char* failing_call;
+  int times;
+  int passed_on;  // the number that reaches the caller; 0: the call returns normally
+};
+
+class NonPositiveAttachFailure : public ExportBlockTest,
+                                 public ::testing::WithParamInterface<NonPositiveCase> {};
+
+TEST_P(NonPositiveAttachFailure, NeedsNoMessageAndTriesTheOpen) {
+  constexpr int kCallRejected = -2147418111;  // RPC_E_CALL_REJECTED
+  log->failures[GetParam().failing_call] = {kCallRejected, "Call was rejected by callee",
+                                            GetParam().times};
+  h.set_block(0, {"h" + kStx + "x"}, 0);
+  int passed_on = 0;
+  try {
+    EXPECT_FALSE(h.run(0, "w.xls", "1.xls"));
+  } catch (const platform::Failure& failure) {
+    passed_on = failure.number();
+  }
+  EXPECT_EQ(passed_on, GetParam().passed_on);
+  EXPECT_TRUE(h.view.messages().empty());
+  EXPECT_TRUE(h.module1.ExcelStarted);
+  EXPECT_EQ(log->saved,
+            passed_on == 0 ? std::vector<std::string>{"w.xls"} : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NonPositiveAttachFailure,
+    ::testing::Values(NonPositiveCase{"openSucceedsTheSecondTime", "Open", 1, 0},
+                      NonPositiveCase{"aSecondFailurePassesOn", "Open", 2, -2147418111},
+                      // No application was attached: nothing to open with.
+                      NonPositiveCase{"attachLeavesNoApplication", "GetObject", 1, 91}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ExportBlockTest, WriteFailureClosesWithSavingWithoutOkAndTheCallReturns) {
   log->failures["Cells(6,2)"] = {1004, "Application-defined or object-defined error"};
   h.set_block(0, {"h" + kStx + "x", "a" + kStx + "b" + kStx + "c"}, 1);

@@ -17,10 +17,8 @@ struct ExportHarness {
   explicit ExportHarness(std::unique_ptr<automation::Automation> automation_backend)
       : automation(std::move(automation_backend)),
         clock(platform::DateTime{2031, 3, 7, 14, 5, 0}),
-        module1(convert::Module1Context{
-            view, *automation, files, clock, {}, folder.path(), platform::ProgramEnd([this](int s) {
-              ended = s;
-            })}) {
+        module1(convert::Module1Context{view, *automation, files, clock, regional, folder.path(),
+                                        platform::ProgramEnd([this](int s) { ended = s; })}) {
     std::filesystem::create_directories(folder / "FILES/Vor");
     std::filesystem::create_directories(folder / "Data");
   }
@@ -49,6 +47,8 @@ struct ExportHarness {
   std::unique_ptr<automation::Automation> automation;
   platform::DiskFiles files;
   platform::FixedClock clock;
+  // A named one: g++ 12 at -O2 misreads a {} in the context as maybe uninitialized.
+  const platform::Regional regional;
   convert::Module1 module1;
   std::optional<int> ended;
 };

@@ -43,6 +43,19 @@ if [[ $(date +%H%M) == $(basename "$book" .xls | sed 's/.*_//') ]]; then
 fi
 [[ "$(md5sum "$folder"/Data/*.xls | grep -v '/1.xls')" == "$before" ]] || fail "workbooks changed"
 
+# A pick that cannot be stored is reported but does not decide the exit status: a capture
+# that the instrument cuts short is "too short" (3) all the same.
+rm -f "$folder/PORT.ini" "$folder/ports/COM1"
+mkdir "$folder/PORT.ini"
+"$cli" simulate --link "$folder/ports/COM1" "$recording" --hangup-after 5 \
+  --start-when-configured 2>/dev/null &
+for _ in $(seq 50); do [[ -L "$folder/ports/COM1" ]] && break; sleep 0.1; done
+status=0
+"$cli" capture --port 1 2>"$folder/short.err" || status=$?
+[[ $status -eq 3 ]] || fail "short capture after a failed pick: exit status $status"
+grep -q '^\[Error\] PORT.ini$' "$folder/short.err" || fail "failed pick not reported"
+rmdir "$folder/PORT.ini"
+
 # No instrument on the port: exit status 1 and the message.
 rm -f "$folder/ports/COM1"
 ln -s "$folder/no-such-device" "$folder/ports/COM1"

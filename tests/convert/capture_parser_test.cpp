@@ -126,6 +126,7 @@ TEST(MaxStxCount, IsTheRunningStxCountAtTheLastDC3) {
       {bytes("02 13 02 02"), 1},     // STX after the last DC3 do not count
       {bytes("02 02 13 02 13"), 3},  // the count runs across blocks
       {bytes("13 02 13 13"), 1},     // every DC3 byte counts, consumed or not
+      {bytes("02 13 14 02 13"), 1},  // a capture stops at DC4
   };
   for (const auto& c : cases) {
     EXPECT_EQ(max_stx_count_of(c.capture), c.expected) << ::testing::PrintToString(c.capture);

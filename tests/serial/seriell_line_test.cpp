@@ -1,8 +1,10 @@
 // The serial module over real pseudo-terminals: what the far end of the line sees, the
-// exclusive open, bad settings and bad ports, every byte value, time-outs and hang-ups.
+// exclusive open and the device lock files, bad settings and bad ports, every byte value,
+// time-outs and hang-ups.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -114,6 +116,43 @@ TEST_F(SerialLine, ASecondOpenOfAnOpenPortFailsUntilTheFirstCloses) {
 
   seriell.CloseComPort();
   EXPECT_EQ(open(other, 2), 1);
+}
+
+// The lock file of the serial-device convention, in a lock folder of the test's own.
+TEST_F(SerialLine, ALockFileOfALiveProcessKeepsThePortAndAStaleOneIsReplaced) {
+  const auto locks = folder / "lock";
+  std::filesystem::create_directory(locks);
+  comm::PosixComm locking(ports, "/dev/ttyS", {locks});
+  Seriell port(locking);
+  const auto device = std::filesystem::canonical(line.slave_path()).filename().string();
+  const auto lock_file = locks / ("LCK.." + device);
+  const auto lock_text = [](pid_t pid) {
+    const std::string digits = std::to_string(pid);
+    return std::string(10 - digits.size(), ' ') + digits + "\n";
+  };
+
+  testing::write_file(lock_file, lock_text(1));  // init: always there
+  EXPECT_EQ(open(port), -1);
+  EXPECT_EQ(testing::read_file(lock_file), lock_text(1));
+
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+  testing::write_file(lock_file, lock_text(gone));
+  ASSERT_EQ(open(port), 1);
+  EXPECT_EQ(testing::read_file(lock_file), lock_text(::getpid()));
+
+  port.CloseComPort();
+  EXPECT_FALSE(std::filesystem::exists(lock_file));
+}
+
+TEST_F(SerialLine, ALockFolderThatCannotBeWrittenDoesNotKeepThePortClosed) {
+  for (const auto& locks : {folder / "missing", std::filesystem::path("/proc")}) {
+    SCOPED_TRACE(locks.string());
+    comm::PosixComm unlocked(ports, "/dev/ttyS", {locks});
+    Seriell port(unlocked);
+    EXPECT_EQ(open(port), 1);
+  }
 }
 
 TEST_F(SerialLine, PortZeroFails) {

@@ -28,17 +28,18 @@ class FakeComm : public comm::Comm {
   std::int32_t ClearCommError(comm::Handle) override { return step("ClearCommError"); }
   std::int32_t PurgeComm(comm::Handle, std::uint32_t) override { return step("PurgeComm"); }
   std::int32_t GetCommState(comm::Handle, comm::Dcb&) override { return step("GetCommState"); }
-  std::int32_t BuildCommDCB(const std::string&, comm::Dcb&) override {
-    return step("BuildCommDCB");
+  std::int32_t BuildCommDCB(const std::string& settings, comm::Dcb&) override {
+    return step("BuildCommDCB", settings);
   }
   std::int32_t SetCommState(comm::Handle, const comm::Dcb&) override {
     return step("SetCommState");
   }
-  std::int32_t SetupComm(comm::Handle, std::int32_t, std::int32_t) override {
-    return step("SetupComm");
+  std::int32_t SetupComm(comm::Handle, std::int32_t in_queue, std::int32_t out_queue) override {
+    return step("SetupComm", std::to_string(in_queue) + " " + std::to_string(out_queue));
   }
-  std::int32_t SetCommTimeouts(comm::Handle, const comm::CommTimeouts&) override {
-    return step("SetCommTimeouts");
+  std::int32_t SetCommTimeouts(comm::Handle, const comm::CommTimeouts& t) override {
+    return step("SetCommTimeouts", std::to_string(t.ReadTotalTimeoutConstant) + " " +
+                                       std::to_string(t.WriteTotalTimeoutConstant));
   }
   std::int32_t ReadFile(comm::Handle, std::uint8_t* buffer, std::uint32_t,
                         std::uint32_t& bytes_read) override {
@@ -66,8 +67,9 @@ class FakeComm : public comm::Comm {
   }
 
  private:
-  std::int32_t step(const std::string& name) {
-    calls.push_back(name);
+  // Logged as the name, then the arguments that matter to the caller.
+  std::int32_t step(const std::string& name, const std::string& arguments = "") {
+    calls.push_back(arguments.empty() ? name : name + " " + arguments);
     return failing_step == name ? 0 : 1;
   }
 };

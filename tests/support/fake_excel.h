@@ -105,12 +105,11 @@ class FakeExcel : public automation::Application, public std::enable_shared_from
   std::shared_ptr<FakeExcelLog> log_;
 };
 
-// Automation whose "Excel.Application" is the fake, with attach and create logged (and
-// failing as planned under "GetObject" and "CreateObject"); files are real.
-inline std::unique_ptr<automation::ClassRegistry> make_fake_automation(
-    std::shared_ptr<FakeExcelLog> log) {
-  auto registry = std::make_unique<automation::ClassRegistry>();
-  registry->serve(
+// Serves the fake as "Excel.Application", with attach and create logged (and failing as
+// planned under "GetObject" and "CreateObject"); files are real.
+inline void serve_fake_excel(automation::ClassRegistry& registry,
+                             std::shared_ptr<FakeExcelLog> log) {
+  registry.serve(
       automation::kExcelApplication,
       [log]() -> std::shared_ptr<automation::Object> {
         log->call("CreateObject Excel.Application");
@@ -120,9 +119,15 @@ inline std::unique_ptr<automation::ClassRegistry> make_fake_automation(
         log->call("GetObject Excel.Application");
         return std::make_shared<FakeExcel>(log);
       });
-  registry->serve(
+  registry.serve(
       automation::kFileSystemObject,
       [] { return std::make_shared<automation::LocalFileSystemObject>(); }, nullptr);
+}
+
+inline std::unique_ptr<automation::ClassRegistry> make_fake_automation(
+    std::shared_ptr<FakeExcelLog> log) {
+  auto registry = std::make_unique<automation::ClassRegistry>();
+  serve_fake_excel(*registry, std::move(log));
   return registry;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/failure.h"
 #include "support/fake_comm.h"
+#include "support/fake_excel.h"
 #include "window/form_harness.h"
 
 namespace schreiber::testing {
@@ -99,6 +100,28 @@ TEST_F(Capture, ShowsEveryStepInOrder) {
             "A\x11\x02"
             "B\x14");
   EXPECT_EQ(h.ended, 0);
+}
+
+TEST_F(Capture, OpensThePortWithTheInstrumentsLineAndTimeOuts) {
+  comm.play("\x14");
+  h.click();
+  ASSERT_GE(comm.calls.size(), 8u);
+  EXPECT_EQ(Strings(comm.calls.begin(), comm.calls.begin() + 8),
+            (Strings{"CreateFile COM1:", "ClearCommError", "PurgeComm", "GetCommState",
+                     "BuildCommDCB baud=57600 parity=N data=8 stop=1", "SetCommState",
+                     "SetupComm 10240 10240", "SetCommTimeouts 3000 1000"}));
+}
+
+TEST_F(Capture, ARepeatedDC1OnlyShowsThePicturesAgain) {
+  comm.play("\x11\x11\x14");
+  EXPECT_TRUE(h.click());
+  const Strings dc1 = {"Image1.Visible = False", "Image2.Visible = True", "Form2.Refresh"};
+  EXPECT_EQ(h.view.operations(), joined({kReceivingLook,
+                                         {"Label4.Caption = \">>>\"", "Label4.Refresh"},
+                                         dc1,
+                                         dc1,
+                                         kHandOffLook}));
+  EXPECT_EQ(h.form.StxCount, 0);
 }
 
 TEST_F(Capture, SilenceBeforeTheFirstByteReturnsToIdleAfterFiveEmptyReads) {
@@ -272,8 +295,9 @@ TEST(CaptureFailures, DiskFullKeepsEveryByteWrittenSoFar) {
   automation::ClassRegistry automation;
   std::optional<int> ended;
   platform::ProgramEnd end([&](int s) { ended = s; });
-  convert::Module1 module1({view, automation, files, clock, {}, folder.path(), end});
-  window::Form2 form({view, seriell, module1, files, {}, folder.path(), end});
+  const platform::Regional regional;  // a named one: g++ 12 -O2 misreads an inline {}
+  convert::Module1 module1({view, automation, files, clock, regional, folder.path(), end});
+  window::Form2 form({view, seriell, module1, files, regional, folder.path(), end});
   form.Command1_Click();
   EXPECT_EQ(read_file(folder / "Schreiber.txt"), "0123456789");
   ASSERT_EQ(view.messages().size(), 1u);
@@ -292,6 +316,29 @@ TEST_F(Capture, FailureOutOfTheConversionIsReportedAndEndsTheProgram) {
   ASSERT_EQ(h.view.messages().size(), 1u);
   EXPECT_EQ(h.view.messages()[0], (window::Message{"58\rFile already exists", 16, "Error"}));
   EXPECT_EQ(capture_file(), kExample);
+}
+
+// A failure that ends the run after the application was started quits it, as the normal
+// end does: the workbook it was writing is closed without saving.
+TEST_F(Capture, FailureThatEndsTheRunQuitsTheStartedApplication) {
+  auto log = std::make_shared<FakeExcelLog>();
+  serve_fake_excel(h.automation, log);
+  log->failures["GetObject"] = {429, "none running"};
+  log->failures["Cells(5,1)"] = {1004, "refused"};  // while handling the 429: passes on
+  h.module1.export_block = [this](const std::int16_t& b, const std::string& w,
+                                  const std::string& t) { h.module1.ExportBlock(b, w, t); };
+  write_file(h.folder / "FILES/Vor/b.xls", "template bytes");
+  std::filesystem::create_directories(h.folder / "Data");
+  comm.play(kExample);
+
+  EXPECT_TRUE(h.click());
+  EXPECT_EQ(h.ended, 2);
+  ASSERT_EQ(h.view.messages().size(), 1u);
+  EXPECT_EQ(h.view.messages()[0].prompt, "1004\rrefused");
+  EXPECT_EQ(Strings(log->calls.end() - 3, log->calls.end()),
+            (Strings{"Workbooks a_20310307_1405.xls", "Close False a_20310307_1405.xls", "Quit"}));
+  EXPECT_TRUE(log->saved.empty());
+  EXPECT_EQ(h.module1.ExcelApp, nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "support/decimal_comma_locale.h"
 #include "support/fake_comm.h"
 #include "window/form_harness.h"
 
@@ -17,38 +18,61 @@ struct RestoreCase {
   char decimal_point = '.';
 };
 
-class PortChoiceRestore : public ::testing::TestWithParam<RestoreCase> {};
-
-TEST_P(PortChoiceRestore, SelectsTheStoredEntryAndLeavesTheFileAlone) {
+void expect_restored(const RestoreCase& c) {
   FakeComm comm;
   platform::Regional regional;
-  regional.decimal_point = GetParam().decimal_point;
+  regional.decimal_point = c.decimal_point;
   regional.thousands_separator = regional.decimal_point == ',' ? '.' : ',';
   FormHarness h(comm, regional);
   const auto port_file = h.folder / "PORT.ini";
-  write_file(port_file, GetParam().content);
+  write_file(port_file, c.content);
   const auto stamp = std::filesystem::last_write_time(port_file);
 
   h.form.Form_Load();
 
-  EXPECT_EQ(h.view.Combo1_ListIndex(), GetParam().expected_index);
+  EXPECT_EQ(h.view.Combo1_ListIndex(), c.expected_index);
   EXPECT_EQ(h.form.Loading, 0);
-  EXPECT_EQ(read_file(port_file), GetParam().content);
+  EXPECT_EQ(read_file(port_file), c.content);
   EXPECT_EQ(std::filesystem::last_write_time(port_file), stamp);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Contents, PortChoiceRestore,
-    ::testing::Values(
-        RestoreCase{"digit3", "3\r\n", 3}, RestoreCase{"digit8", "8\r\n", 8},
-        RestoreCase{"digit0", "0\r\n", 0}, RestoreCase{"nine", "9\r\n", 0},
-        RestoreCase{"minus1", "-1\r\n", 0}, RestoreCase{"beyond16bit", "100000\r\n", 0},
-        RestoreCase{"letters", "abc\r\n", 0}, RestoreCase{"empty", "", 0},
-        RestoreCase{"fraction", "3.7\r\n", 3}, RestoreCase{"fractionWithComma", "3,7\r\n", 3, ','},
-        RestoreCase{"commaIsNoPointHere", "3,7\r\n", 0},
-        RestoreCase{"firstLineOnly", "5\r\n7\r\nrubbish\r\n", 5}, RestoreCase{"noLineEnd", "6", 6},
-        RestoreCase{"blanksAround", " 4 \r\n", 4}, RestoreCase{"lineFeedOnly", "2\n", 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+class PortChoiceRestore : public ::testing::TestWithParam<RestoreCase> {};
+
+TEST_P(PortChoiceRestore, SelectsTheStoredEntryAndLeavesTheFileAlone) {
+  expect_restored(GetParam());
+}
+
+const RestoreCase kRestoreCases[] = {{"digit3", "3\r\n", 3},
+                                     {"digit8", "8\r\n", 8},
+                                     {"digit0", "0\r\n", 0},
+                                     {"nine", "9\r\n", 0},
+                                     {"minus1", "-1\r\n", 0},
+                                     {"beyond16bit", "100000\r\n", 0},
+                                     {"letters", "abc\r\n", 0},
+                                     {"empty", "", 0},
+                                     {"fraction", "3.7\r\n", 3},
+                                     {"fractionWithComma", "3,7\r\n", 3, ','},
+                                     {"commaIsNoPointHere", "3,7\r\n", 0},
+                                     {"firstLineOnly", "5\r\n7\r\nrubbish\r\n", 5},
+                                     {"noLineEnd", "6", 6},
+                                     {"blanksAround", " 4 \r\n", 4},
+                                     {"lineFeedOnly", "2\n", 2},
+                                     {"carriageReturnOnly", "3\r5\r", 3}};
+
+INSTANTIATE_TEST_SUITE_P(Contents, PortChoiceRestore, ::testing::ValuesIn(kRestoreCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The same table with the process's own locale set from a German environment, as the
+// desktop toolkit does before the window loads: only the regional settings handed to the
+// window may decide how a number is spelled.
+TEST(PortChoiceRestoreUnderCommaLocale, SelectsTheSameEntries) {
+  const DecimalCommaLocale locale;
+  if (!locale.why_not().empty()) GTEST_SKIP() << locale.why_not();
+  for (const auto& c : kRestoreCases) {
+    SCOPED_TRACE(c.name);
+    expect_restored(c);
+  }
+}
 
 TEST(PortChoice, StartUpWithoutFileSelectsCom1AndCreatesNothing) {
   FakeComm comm;
@@ -118,6 +142,16 @@ TEST(CloseWindow, ClosesThePortOnceAndEndsWithoutWritingAnything) {
   EXPECT_EQ(h.ended, 0);
   EXPECT_EQ(comm.close_count, 0);  // no port was open, so nothing to close
   EXPECT_TRUE(std::filesystem::is_empty(h.folder.path()));
+}
+
+TEST(CloseWindow, ClosesAPortThatIsOpen) {
+  FakeComm comm;
+  FormHarness h(comm);
+  h.form.Form_Load();
+  ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000), 1);
+  EXPECT_THROW(h.form.Form_Unload(), platform::ProgramEnded);
+  EXPECT_EQ(comm.close_count, 1);
+  EXPECT_LE(h.seriell.hComPort, 0);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Given to every test program of the Windows build (forced include): the one POSIX call the
+// Given to every test program of the Windows build (forced include): the POSIX calls the
 // portable tests use that the Windows C runtime lacks.
 
 #include <direct.h>
@@ -8,6 +8,10 @@
 #include <cerrno>
 #include <cstring>
 #include <random>
+
+inline int setenv(const char* name, const char* value, int /*overwrite*/) {
+  return _putenv_s(name, value);
+}
 
 // Makes a new folder from a name ending in XXXXXX, replacing the X's; returns the name or
 // nullptr, as on POSIX.

@@ -1,0 +1,44 @@
+#pragma once
+// The lock file of the serial-device convention (UUCP, HDB style) that terminal programs
+// and modem managers follow: "LCK..<device name>" in the system's lock folder, holding the
+// owner's process id as ten ASCII characters and a newline. flock alone keeps out only
+// the programs that take the same flock.
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace schreiber::comm {
+
+// The system's lock folders, in the order they are tried.
+std::vector<std::filesystem::path> default_lock_folders();
+
+class UucpLock {
+ public:
+  enum class Outcome {
+    kTaken,         // the lock file is ours now
+    kHeldByOther,   // a live process holds the device
+    kNoLockFolder,  // no lock folder to write to: nobody else's lock was found either
+  };
+
+  // Checks and takes the lock of `device` (its real name, after symlinks) in the first
+  // lock folder that exists. A lock whose process is gone is removed first.
+  static Outcome take(const std::filesystem::path& device,
+                      const std::vector<std::filesystem::path>& folders,
+                      std::optional<UucpLock>& taken);
+
+  UucpLock(UucpLock&& other) noexcept;
+  UucpLock& operator=(UucpLock&& other) noexcept;
+  UucpLock(const UucpLock&) = delete;
+  UucpLock& operator=(const UucpLock&) = delete;
+  // Removes the lock file, if it is still ours.
+  ~UucpLock();
+
+ private:
+  explicit UucpLock(std::filesystem::path file) : file_(std::move(file)) {}
+  void release();
+
+  std::filesystem::path file_;
+};
+
+}  // namespace schreiber::comm
