@@ -278,12 +278,14 @@ TEST(DefaultAutomation, WithoutASpreadsheetApplicationTheEmbeddedEngineWritesThe
   const auto book = xls::Workbook::open(path);
   const auto sheet = book.find_sheet(u"Data");
   ASSERT_TRUE(sheet);
+  // What the sheet shows: "001", "12" and "7" are stored as numbers, as the application does.
   const auto text = [&](int row, int column) {
     const auto cell = book.cell(*sheet, row, column);
-    return cell ? cell->value.text : u"(none)";
+    return cell ? xls::display_text(cell->value) : u"(none)";
   };
   EXPECT_EQ(text(1, 1), u"OK");
-  EXPECT_EQ(text(5, 1), u"001");
+  EXPECT_EQ(text(5, 1), u"1");
+  EXPECT_EQ(book.cell(*sheet, 5, 1)->value.kind, xls::CellKind::number);
   EXPECT_EQ(text(5, 2), u"K\u00fchlung");
   EXPECT_EQ(text(5, 3), u"1.xls");
   EXPECT_EQ(text(5, 4), u"*'*");
