@@ -21,11 +21,12 @@ Account current_account() {
   }
   if (const passwd* user = ::getpwuid(account.uid)) {
     account.name = user->pw_name;
-    // Grows until the user's groups fit.
+    // A call that finds too little room says how much it needs.
     int size = 32;
     std::vector<gid_t> member(static_cast<std::size_t>(size));
-    while (::getgrouplist(user->pw_name, user->pw_gid, member.data(), &size) < 0) {
+    if (::getgrouplist(user->pw_name, user->pw_gid, member.data(), &size) < 0) {
       member.resize(static_cast<std::size_t>(size));
+      if (::getgrouplist(user->pw_name, user->pw_gid, member.data(), &size) < 0) size = 0;
     }
     member.resize(static_cast<std::size_t>(size));
     account.member_of = std::move(member);
