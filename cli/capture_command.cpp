@@ -13,6 +13,7 @@
 #include "cli/arguments.h"
 #include "cli/command_registry.h"
 #include "cli/message_printer.h"
+#include "cli/open_failure.h"
 #include "platform/codepage.h"
 #include "platform/program_folder.h"
 #include "window/headless_view.h"
@@ -140,6 +141,12 @@ int run(const std::vector<std::string>& raw) {
   }
   progress.finish();
   print_new_messages();
+  if (status == platform::kExitPortNotOpened) {
+    // After the window's message: the device the port leads to and why it did not open.
+    if (const auto why = explain_open_failure(folder, view.state().combo1_list_index + 1)) {
+      std::cerr << *why << '\n';
+    }
+  }
   if (std::filesystem::exists(capture_file) && status != platform::kExitPortNotOpened) {
     std::cerr << "capture file: " << capture_file.string() << " ("
               << std::filesystem::file_size(capture_file) << " bytes)\n";

@@ -41,11 +41,13 @@ std::optional<pid_t> read_owner(const std::filesystem::path& file, bool& gone) {
 // Who holds the lock file: a process that is still there, one that is gone, or nobody
 // (the file went meanwhile). A file without a usable process id counts as held: its
 // owner may be writing it right now.
-Owner owner_of(const std::filesystem::path& file) {
+// `named` receives the process id when the file names one.
+Owner owner_of(const std::filesystem::path& file, std::optional<pid_t>* named = nullptr) {
   bool gone = false;
   const auto pid = read_owner(file, gone);
   if (gone) return Owner::kNone;
   if (!pid || *pid <= 0) return Owner::kAlive;
+  if (named != nullptr) *named = pid;
   // EPERM: the process is there, it belongs to someone else.
   return ::kill(*pid, 0) == 0 || errno == EPERM ? Owner::kAlive : Owner::kGone;
 }
@@ -70,22 +72,34 @@ bool create(const std::filesystem::path& file) {
   return false;
 }
 
+// The lock file of `device` in the first lock folder that exists; empty when none does.
+std::filesystem::path lock_file_of(const std::filesystem::path& device,
+                                   const std::vector<std::filesystem::path>& folders) {
+  for (const auto& folder : folders) {
+    if (is_folder(folder)) return folder / ("LCK.." + device.filename().string());
+  }
+  return {};
+}
+
 }  // namespace
 
 std::vector<std::filesystem::path> default_lock_folders() {
   return {"/run/lock", "/var/lock"};
 }
 
+std::optional<UucpLock::Holder> UucpLock::holder(
+    const std::filesystem::path& device, const std::vector<std::filesystem::path>& folders) {
+  const auto file = lock_file_of(device, folders);
+  if (file.empty()) return std::nullopt;
+  std::optional<pid_t> pid;
+  if (owner_of(file, &pid) != Owner::kAlive) return std::nullopt;
+  return Holder{file, pid};
+}
+
 UucpLock::Outcome UucpLock::take(const std::filesystem::path& device,
                                  const std::vector<std::filesystem::path>& folders,
                                  std::optional<UucpLock>& taken) {
-  std::filesystem::path file;
-  for (const auto& folder : folders) {
-    if (is_folder(folder)) {
-      file = folder / ("LCK.." + device.filename().string());
-      break;
-    }
-  }
+  const auto file = lock_file_of(device, folders);
   if (file.empty()) return Outcome::kNoLockFolder;
   // Twice: once more after a stale lock was removed, or after the owner let go meanwhile.
   for (int attempt = 0; attempt < 2; ++attempt) {

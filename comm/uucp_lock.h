@@ -21,6 +21,17 @@ class UucpLock {
     kNoLockFolder,  // no lock folder to write to: nobody else's lock was found either
   };
 
+  // A live process that holds a device by its lock file; no `pid` when the file names
+  // none (yet).
+  struct Holder {
+    std::filesystem::path file;
+    std::optional<int> pid;
+  };
+  // Reads, and never writes, the lock of `device` (its real name, after symlinks) in the
+  // first lock folder that exists: the holder when a live process holds it.
+  static std::optional<Holder> holder(const std::filesystem::path& device,
+                                      const std::vector<std::filesystem::path>& folders);
+
   // Checks and takes the lock of `device` (its real name, after symlinks) in the first
   // lock folder that exists. A lock whose process is gone is removed first.
   static Outcome take(const std::filesystem::path& device,

@@ -7,7 +7,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir="${SCHREIBER_WIN_BUILD:-$top/build-win}"
-"$top/scripts/install-deps.sh" >&2
+"$top/scripts/install-deps.sh" test >&2
 export WINEDEBUG=-all
 # Wine keeps its state in a prefix of our own, made on first use.
 export WINEPREFIX="${WINEPREFIX:-$dir/wine}"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The main job: build, lay out a fresh program folder in demo/, let the built-in instrument
-# simulator play the sample recording on demo/ports/COM1, capture it and convert it,
-# then list the workbooks made and show the first one.
+# The main job: install what building needs (scripts/packages-build.txt), build the
+# programs without the tests, lay out a fresh program folder in demo/, let the built-in
+# instrument simulator play the sample recording on demo/ports/COM1, capture it and
+# convert it, then list the workbooks made and show the first one.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
-dir=$("$top/scripts/build.sh" | tail -n 1)
+"$top/scripts/install-deps.sh" build
+dir=$("$top/scripts/build.sh" --no-tests | tail -n 1)
 demo="$top/demo"
 rm -rf "$demo"  # the demo's own scratch folder: every run starts from a fresh program folder
 cmake --install "$dir" --prefix "$demo" >/dev/null

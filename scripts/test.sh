@@ -4,7 +4,7 @@
 # SCHREIBER_WERROR=ON in the environment makes warnings errors (see scripts/build.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
+"$top/scripts/install-deps.sh" test
 dir=$("$top/scripts/build.sh" "$@" | tail -n 1)
 if [[ "${1:-}" == "--sanitize" ]]; then
   export LSAN_OPTIONS="suppressions=$top/tests/sanitizer/lsan.supp:print_suppressions=0"

@@ -64,8 +64,22 @@ status=0
 [[ $status -eq 1 ]] || fail "open failure: exit status $status"
 grep -q '^\[Error\] Port opening Error$' "$folder/open.err" || fail "open failure message"
 grep -q '^Error Number: -1$' "$folder/open.err" || fail "open failure code"
+# The line after the message: the device and why it did not open.
+grep -A1 '^Error Number: -1$' "$folder/open.err" | tail -n 1 |
+  grep -Eq "^COM 1: $folder/ports/COM1 -> $folder/no-such-device: no such device; (no serial devices found|serial devices here: /dev/.+)$" ||
+  fail "open failure reason: $(cat "$folder/open.err")"
+
+# ports: the listing shows what COM 1 opens; a link to nothing is refused, unlink removes.
+"$cli" ports | grep -qx "  COM 1  ports/COM1 -> $folder/no-such-device: no such device" ||
+  fail "ports listing: $("$cli" ports)"
+status=0
+"$cli" ports link 2 "$folder/no-such-device" >/dev/null 2>&1 || status=$?
+[[ $status -eq 1 && ! -e "$folder/ports/COM2" ]] || fail "link to a missing device: status $status"
+"$cli" ports unlink 1 >/dev/null || fail "unlink"
+[[ ! -L "$folder/ports/COM1" ]] || fail "unlink left the link"
 
 # Bad input: a one-line reason and a non-zero status.
 "$cli" capture --port 10 2>/dev/null && fail "--port 10 accepted"
+"$cli" ports link 10 ttyS0 2>/dev/null && fail "ports link 10 accepted"
 "$cli" dump "$folder/Schreiber.txt" >/dev/null 2>&1 && fail "dump of a non-workbook succeeded"
 echo "1 passed, 0 failed"
