@@ -80,8 +80,8 @@ count=$(find "$folder/Data" -name '*.xls' | wc -l)
 [[ $count -eq 3 ]] || fail "expected 3 workbooks, found $count"
 book=$(find "$folder/Data" -name 'Ruecklauf_K1_*.xls')
 dump=$("$linux_cli" dump "$book" --sheet Data)
-grep -q $'^1\t1\tOK$' <<<"$dump" || fail "no OK in cell 1,1"
-grep -q $'^5\t6\tR\xc3\xbccklauf Kessel 1$' <<<"$dump" || fail "comment with umlaut missing"
+grep -q $'^1\t1\ttext\tOK$' <<<"$dump" || fail "no OK in cell 1,1"
+grep -q $'^5\t6\ttext\tR\xc3\xbccklauf Kessel 1$' <<<"$dump" || fail "comment with umlaut missing"
 wait
 pass "capture over Wine's COM1 byte for byte, converted into 3 workbooks"
 
