@@ -108,10 +108,14 @@ DISPID Dispatch::id_of(std::wstring_view member) const {
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;
   const HRESULT code = object_->GetIDsOfNames(IID_NULL, names, 1, kUsEnglish, &id);
-  if (FAILED(code)) {
+  // Only an unknown name is 438. The lookup is a call of its own to an application in
+  // another process, which fails as any call does: rejected by a busy application,
+  // refused for access, the server gone.
+  if (code == DISP_E_UNKNOWNNAME || code == DISP_E_MEMBERNOTFOUND) {
     throw platform::Failure(kObjectNotSupported,
                             failure_description(DISP_E_UNKNOWNNAME, kObjectNotSupported));
   }
+  if (FAILED(code)) fail(code);
   return id;
 }
 

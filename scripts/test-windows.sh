@@ -8,7 +8,11 @@
 #     there fails to open;
 #  3. schreiber.exe on Xvfb: its window shows, a screenshot is taken, the window manager's
 #     close ends it cleanly;
-#  4. the operators' zip.
+#  4. the operators' zip;
+#  5. the spreadsheet path against a real out-of-process automation server: the test server
+#     (tests/windows/excel_server/) registered as "Excel.Application" in this prefix only,
+#     attached to, created, and failing as a remote application fails
+#     (tests/windows/automation_server_steps.sh).
 # usage: scripts/test-windows.sh [--screenshot PNG]   (keeps the screenshot at PNG)
 # The Linux schreiber-cli (for the simulator) is taken from build/, or SCHREIBER_LINUX_CLI.
 set -euo pipefail
@@ -130,5 +134,8 @@ for entry in schreiber/schreiber.exe schreiber/schreiber-cli.exe schreiber/FILES
   grep -qx "$entry" <<<"$listing" || fail "zip lacks $entry"
 done
 pass "the operators' zip"
+
+# 5. The spreadsheet application as an automation server of its own process.
+source "$top/tests/windows/automation_server_steps.sh"
 
 echo "$passed passed, 0 failed"
