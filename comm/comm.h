@@ -57,6 +57,11 @@ class Comm {
   virtual std::int32_t ReadFile(Handle handle, std::uint8_t* buffer, std::uint32_t count,
                                 std::uint32_t& bytes_read) = 0;
   virtual std::int32_t CloseHandle(Handle handle) = 0;
+
+  // Bytes that the next reads of this port return without asking the system, and so
+  // without waiting: what a read-ahead below ReadFile holds. 0 where every read goes to
+  // the system (kernel32).
+  virtual std::uint32_t bytes_at_hand(Handle) { return 0; }
 };
 
 }  // namespace schreiber::comm

@@ -11,12 +11,14 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "comm/comm.h"
+#include "comm/read_ahead.h"
 #include "comm/uucp_lock.h"
 
 namespace schreiber::comm {
@@ -39,14 +41,18 @@ class PosixComm final : public Comm {
   std::int32_t SetCommState(Handle handle, const Dcb& dcb) override;
   std::int32_t SetupComm(Handle handle, std::int32_t in_queue, std::int32_t out_queue) override;
   std::int32_t SetCommTimeouts(Handle handle, const CommTimeouts& timeouts) override;
-  // Waits with poll for at most the total read time-out (multiplier times count plus
-  // constant; all time-outs 0 waits without limit; an interval of 0xFFFFFFFF with both
-  // totals 0 returns at once with what is there). Returns 1 with bytes_read 0 when the
-  // time ran out; a hang-up or a read error returns at once with what was read so far,
-  // 0 when that is nothing.
+  // Serves the bytes the port has read ahead; when there are none, waits with poll for at
+  // most the total read time-out (multiplier times count plus constant; all time-outs 0
+  // waits without limit; an interval of 0xFFFFFFFF with both totals 0 returns at once
+  // with what is there), lets a burst gather for a few milliseconds (never past the
+  // time-out) and takes everything the terminal holds with one read. Returns 1 with
+  // bytes_read 0 when the time ran out; a hang-up or a read error returns at once with
+  // what was read so far, 0 when that is nothing. Bytes read ahead before a hang-up are
+  // still handed out first.
   std::int32_t ReadFile(Handle handle, std::uint8_t* buffer, std::uint32_t count,
                         std::uint32_t& bytes_read) override;
   std::int32_t CloseHandle(Handle handle) override;
+  std::uint32_t bytes_at_hand(Handle handle) override;
 
   // The device a port name leads to, or nothing when the name is not "COMn" or "COMn:"
   // with n from 1 (the letters in any case).
@@ -56,6 +62,8 @@ class PosixComm final : public Comm {
   struct Port {
     int fd = -1;
     CommTimeouts timeouts;
+    // Shared by the copies find() hands out; used by one thread at a time, as the handle.
+    std::shared_ptr<ReadAhead> read_ahead = std::make_shared<ReadAhead>();
   };
 
   std::optional<Port> find(Handle handle) const;

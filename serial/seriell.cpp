@@ -59,6 +59,10 @@ std::uint8_t Seriell::ReadComByte(std::int16_t& no_byte_flag) {
   return byte;
 }
 
+bool Seriell::byte_at_hand() {
+  return hComPort > 0 && comm_.bytes_at_hand(hComPort) > 0;
+}
+
 void Seriell::CloseComPort() {
   if (hComPort <= 0) return;
   comm_.CloseHandle(hComPort);

@@ -31,6 +31,10 @@ class Seriell {
   // Closes the port if one is open; otherwise does nothing.
   void CloseComPort();
 
+  // True when the next ReadComByte returns a byte without waiting for the line: the
+  // platform's serial calls already hold it. False without an open port.
+  bool byte_at_hand();
+
   // What CreateFile returned at the last open; a port is usable only while this is
   // greater than 0. After a close it is -1, so a closed handle is never used again.
   comm::Handle hComPort = 0;

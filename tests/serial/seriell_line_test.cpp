@@ -260,6 +260,27 @@ TEST_F(SerialLine, BytesThatArrivedBeforeTheOpenAreDiscarded) {
   EXPECT_EQ(flag, 0);
 }
 
+TEST_F(SerialLine, APurgeOfTheInputAlsoDropsWhatWasReadAhead) {
+  const comm::Handle handle = comm.CreateFile("COM1:");
+  ASSERT_GT(handle, 0);
+  comm::CommTimeouts timeouts;
+  timeouts.ReadTotalTimeoutConstant = 1000;
+  ASSERT_EQ(comm.SetCommTimeouts(handle, timeouts), 1);
+  write_all(line.master(), "stale");
+  std::uint8_t byte = 0;
+  std::uint32_t bytes_read = 0;
+  ASSERT_EQ(comm.ReadFile(handle, &byte, 1, bytes_read), 1);
+  ASSERT_EQ(comm.bytes_at_hand(handle), 4u);
+
+  ASSERT_EQ(comm.PurgeComm(handle, comm::kPurgeRxClear), 1);
+  EXPECT_EQ(comm.bytes_at_hand(handle), 0u);
+  write_all(line.master(), "x");
+  ASSERT_EQ(comm.ReadFile(handle, &byte, 1, bytes_read), 1);
+  EXPECT_EQ(bytes_read, 1u);
+  EXPECT_EQ(byte, 'x');
+  comm.CloseHandle(handle);
+}
+
 TEST_F(SerialLine, WithNoDataAReadEndsAfterTheTimeOut) {
   ASSERT_EQ(open(seriell, 1, kSettings, 200), 1);
   const auto start = Clock::now();
@@ -326,6 +347,46 @@ TEST_F(SerialLine, AfterAHangUpReadsReturnAtOnce) {
   }
   EXPECT_LT(since(start), milliseconds(2900));
   seriell.CloseComPort();
+}
+
+// The port reads ahead: a read takes the whole burst from the line. Bytes it holds are
+// still handed out after the line hung up, and only then do reads come back empty.
+TEST_F(SerialLine, BytesReadAheadBeforeAHangUpComeFirstThenTheEmptyReadAtOnce) {
+  ASSERT_EQ(open(seriell), 1);  // 3 s time-out
+  write_all(line.master(), "burst");
+  std::int16_t flag = 0;
+  EXPECT_EQ(seriell.ReadComByte(flag), 'b');
+  EXPECT_TRUE(seriell.byte_at_hand());
+  line.hang_up();
+
+  const auto start = Clock::now();
+  std::string rest;
+  for (int i = 0; i < 4; ++i) {
+    rest.push_back(static_cast<char>(seriell.ReadComByte(flag)));
+    ASSERT_EQ(flag, 0) << "at byte " << i;
+  }
+  EXPECT_EQ(rest, "urst");
+  EXPECT_FALSE(seriell.byte_at_hand());
+  EXPECT_EQ(seriell.ReadComByte(flag), 0);
+  EXPECT_EQ(flag, -1);
+  EXPECT_LT(since(start), milliseconds(2900));
+}
+
+// A burst is gathered for a moment before it is read; the read after it still waits the
+// time-out from its own start, once.
+TEST_F(SerialLine, AfterABurstAnEmptyReadEndsAtTheTimeOutNotLater) {
+  ASSERT_EQ(open(seriell), 1);  // the capture's 3000 ms
+  write_all(line.master(), "ab");
+  std::int16_t flag = 0;
+  EXPECT_EQ(seriell.ReadComByte(flag), 'a');
+  EXPECT_EQ(seriell.ReadComByte(flag), 'b');
+  ASSERT_EQ(flag, 0);
+
+  const auto start = Clock::now();
+  EXPECT_EQ(seriell.ReadComByte(flag), 0);
+  EXPECT_EQ(flag, -1);
+  EXPECT_GE(since(start), milliseconds(3000));
+  EXPECT_LT(since(start), milliseconds(4000));  // not a second time-out
 }
 
 TEST_F(SerialLine, WithoutAnOpenPortReadsReturnAtOnce) {
