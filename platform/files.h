@@ -15,13 +15,16 @@ namespace schreiber::platform {
 // The text before the first line end: CR, LF or CR LF.
 std::string first_line_of(std::string_view content);
 
-// A file of 1-byte records, written as the bytes arrive: every write reaches the
-// operating system at once, and close() flushes it to the disk.
+// A file of 1-byte records, written as the bytes arrive. A write may wait in memory until
+// flush(), so that a run of records reaches the operating system in one call; close()
+// hands over what waits and flushes it all to the disk.
 class RecordFile {
  public:
   virtual ~RecordFile() = default;
   // Stores byte as record number `record` (counting from 1). Throws Failure.
   virtual void write(std::int32_t record, std::uint8_t byte) = 0;
+  // Hands every record written so far to the operating system. Throws Failure.
+  virtual void flush() {}
   // Flushes and closes; a second call does nothing. Throws Failure when the flush fails.
   virtual void close() = 0;
 };

@@ -60,37 +60,75 @@ std::string read_and_close(int fd, const std::filesystem::path& path) {
   return content;
 }
 
+// Records written one after the other wait in memory as one run and reach the system in
+// one pwrite at flush() or close(); a record elsewhere first hands over the run.
 class PosixRecordFile : public RecordFile {
  public:
   PosixRecordFile(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
   ~PosixRecordFile() override {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ < 0) return;
+    write_run();  // an exception unwound past close(): keep the bytes all the same
+    ::close(fd_);
   }
 
   void write(std::int32_t record, std::uint8_t byte) override {
     if (fd_ < 0 || record < 1) throw Failure(52, "Bad file name or number");
     const off_t offset = static_cast<off_t>(record) - 1;
-    for (;;) {
-      const ssize_t n = ::pwrite(fd_, &byte, 1, offset);
-      if (n == 1) return;
-      if (n < 0 && errno == EINTR) continue;
-      fail(n < 0 ? errno : ENOSPC, path_);
+    if (!run_.empty() &&
+        (offset != run_offset_ + static_cast<off_t>(run_.size()) || run_.size() >= kLongestRun)) {
+      flush();
     }
+    if (run_.empty()) run_offset_ = offset;
+    run_.push_back(static_cast<char>(byte));
+  }
+
+  void flush() override {
+    if (const int error = write_run()) fail(error, path_);
   }
 
   void close() override {
     if (fd_ < 0) return;
+    const int write_error = write_run();
     const int fd = fd_;
     fd_ = -1;
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
     const int sync_error = errno;
-    if (::close(fd) != 0 && synced) fail(errno, path_);
+    const bool closed = ::close(fd) == 0;
+    const int close_error = errno;
+    if (write_error) fail(write_error, path_);
     if (!synced) fail(sync_error, path_);
+    if (!closed) fail(close_error, path_);
   }
 
  private:
+  // A caller that never flushes still writes every 64 KiB.
+  static constexpr std::size_t kLongestRun = 1 << 16;
+
+  // Hands the run to the system; the errno of a failure, else 0. The run is gone either
+  // way: what the system took stays in the file.
+  int write_run() {
+    std::size_t done = 0;
+    int error = 0;
+    while (done < run_.size()) {
+      const ssize_t n = ::pwrite(fd_, run_.data() + done, run_.size() - done,
+                                 run_offset_ + static_cast<off_t>(done));
+      if (n > 0) {
+        done += static_cast<std::size_t>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        error = n < 0 ? errno : ENOSPC;
+        break;
+      }
+    }
+    run_.clear();
+    return error;
+  }
+
   int fd_;
   std::filesystem::path path_;
+  std::string run_;
+  off_t run_offset_ = 0;
 };
 
 }  // namespace

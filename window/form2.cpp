@@ -138,6 +138,8 @@ bool Form2::receive(platform::RecordFile& capture) {
     }
     ByteCount = platform::add32(ByteCount, 1);
     capture.write(ByteCount, byte);
+    // The bytes of one burst reach the file together, before the next read has to wait.
+    if (!c_.seriell.byte_at_hand()) capture.flush();
     switch (byte) {
       case kDc1:
         view.Image1_SetVisible(false);

@@ -28,10 +28,11 @@ class CaptureOverLine : public ::testing::Test {
 
   // The simulator on ports/COM1 of a fresh program folder, the window on COM 1.
   void play(std::string bytes, std::vector<sim::Pause> pauses = {},
-            std::optional<std::size_t> hangup_after = {}) {
+            std::optional<std::size_t> hangup_after = {}, int baud = 57600) {
     std::filesystem::create_directories(h->folder / "ports");
     sim::Options options;
     options.bytes = std::move(bytes);
+    options.baud = baud;
     options.pauses = std::move(pauses);
     options.hangup_after = hangup_after;
     options.link = h->folder / "ports/COM1";
@@ -47,7 +48,10 @@ class CaptureOverLine : public ::testing::Test {
   std::unique_ptr<sim::Simulator> simulator;
   std::vector<std::string> exported;
 
-  void SetUp() override {
+  void SetUp() override { fresh_window(); }
+
+  void fresh_window() {
+    simulator.reset();
     h = std::make_unique<FormHarness>(timeout_);
     h->form.Form_Load();
     h->module1.export_block = [this](const std::int16_t&, const std::string& workbook,
@@ -79,6 +83,51 @@ TEST_F(CaptureOverLine, PauseShorterThanTheSilenceLimitOnlyAddsDots) {
   const auto dots = std::find(ops.begin(), ops.end(), "Label4.Caption = \"1.\"");
   ASSERT_NE(dots, ops.end()) << "an empty read during the pause adds a dot";
   EXPECT_NE(std::find(dots, ops.end(), "Label4.Caption = \">>>\""), ops.end());
+}
+
+// However the line delivers the bytes (in one burst, one by one, in the line's own
+// bursts), the capture file and the window's every step are the same.
+TEST_F(CaptureOverLine, OneBurstAndOneByOneGiveTheSameFileAndTheSameWindow) {
+  const std::string bytes =
+      "\x11\x01K\x02"
+      "a\x03"
+      "b\x02"
+      "c\x01M\x02"
+      "d\x02"
+      "e\x13x\x14";
+  std::optional<std::vector<std::string>> first_operations;
+  // 600 baud: a byte every 17 ms, longer than a read lets a burst gather.
+  for (const int baud : {0, 600, 57600}) {
+    SCOPED_TRACE(baud);
+    fresh_window();
+    play(bytes, {}, {}, baud);
+    h->view.clear_operations();
+    EXPECT_TRUE(h->click());
+    EXPECT_EQ(capture_file(), bytes);
+    EXPECT_EQ(h->ended, 0);
+    if (!first_operations) first_operations = h->view.operations();
+    EXPECT_EQ(h->view.operations(), *first_operations);
+  }
+  EXPECT_NE(std::find(first_operations->begin(), first_operations->end(), "Label4.Caption = \"4\""),
+            first_operations->end());
+}
+
+// The bytes of a burst are written together, but before the program waits for the line
+// again: when the line falls silent, every byte received is in the file.
+TEST_F(CaptureOverLine, EveryByteReceivedIsInTheFileWhenTheLineFallsSilent) {
+  const std::string bytes = sample_recording();
+  play(bytes, {{300, 450ms}});
+  std::optional<std::string> at_first_silence;
+  bool receiving = false;
+  h->view.on_operation = [&](const std::string& operation) {
+    if (operation == "Label4.Caption = \">>>\"") receiving = true;
+    const bool dot = operation.starts_with("Label4.Caption = ") && operation.ends_with(".\"");
+    if (receiving && dot && !at_first_silence) at_first_silence = capture_file();
+  };
+  EXPECT_TRUE(h->click());
+  ASSERT_TRUE(at_first_silence);
+  EXPECT_EQ(*at_first_silence, bytes.substr(0, 300));
+  EXPECT_EQ(capture_file(), bytes);
 }
 
 class CaptureOverLineRealTimeout : public CaptureOverLine {
