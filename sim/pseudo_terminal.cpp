@@ -1,6 +1,7 @@
 #include "sim/pseudo_terminal.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -61,8 +62,14 @@ PseudoTerminal::~PseudoTerminal() {
 }
 
 std::size_t PseudoTerminal::unread() const {
+  if (slave_ < 0) return 0;
+  // Bytes written to the master reach the slave's input queue through a kernel worker; a
+  // poll of the slave waits for that hand-over, so that the count below includes bytes
+  // still on their way (on a busy machine the worker can lag for tens of milliseconds).
+  pollfd hand_over{slave_, POLLIN, 0};
+  ::poll(&hand_over, 1, 0);
   int count = 0;
-  if (slave_ < 0 || ::ioctl(slave_, TIOCINQ, &count) != 0 || count < 0) return 0;
+  if (::ioctl(slave_, TIOCINQ, &count) != 0 || count < 0) return 0;
   return static_cast<std::size_t>(count);
 }
 

@@ -23,8 +23,8 @@ class PseudoTerminal {
   // Non-blocking; -1 once hung up.
   int master() const { return master_; }
 
-  // Bytes written to the line that the receiving side has not read yet. Bytes still on
-  // their way into the line's input queue may be missing from the count for a moment.
+  // Bytes written to the line that the receiving side has not read yet, those still on
+  // their way into the line's input queue included.
   std::size_t unread() const;
 
   // True when the receiving side has set the line to `speed`, 8 data bits, no parity,
