@@ -212,8 +212,8 @@ std::int32_t PosixComm::ReadFile(Handle handle, std::uint8_t* buffer, std::uint3
   // The buffer is empty from here on. On a quiet line, wait with poll for the first byte.
   // Then let the burst gather for a moment and take all of it with one read; while the
   // burst runs, each next read gathers again without poll, so that a steady stream costs
-  // one wake-up per gathering. After a read that filled the buffer more is waiting: the
-  // next read goes at once.
+  // one wake-up per gathering. After a read that brought plenty more is waiting: the next
+  // read goes at once.
   while (true) {
     if (!return_at_once && ahead.last_fill() == ReadAhead::LastFill::kNothing) {
       pollfd wait{port->fd, POLLIN, 0};
@@ -231,7 +231,7 @@ std::int32_t PosixComm::ReadFile(Handle handle, std::uint8_t* buffer, std::uint3
         return bytes_read > 0 ? 1 : 0;
       }
     }
-    if (!return_at_once && ahead.last_fill() != ReadAhead::LastFill::kFull) {
+    if (!return_at_once && ahead.last_fill() != ReadAhead::LastFill::kPlenty) {
       auto gathering = std::chrono::duration_cast<Clock::duration>(kGathering);
       if (!no_limit) gathering = std::min(gathering, deadline - Clock::now());
       if (gathering > Clock::duration::zero()) std::this_thread::sleep_for(gathering);

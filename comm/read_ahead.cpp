@@ -23,8 +23,8 @@ ssize_t ReadAhead::fill(int fd) {
   end_ = 0;
   const ssize_t n = ::read(fd, bytes_.data(), bytes_.size());
   if (n > 0) end_ = static_cast<std::size_t>(n);
-  if (n == static_cast<ssize_t>(bytes_.size())) {
-    last_fill_ = LastFill::kFull;
+  if (n >= static_cast<ssize_t>(bytes_.size() / 4)) {
+    last_fill_ = LastFill::kPlenty;
   } else {
     last_fill_ = n > 0 ? LastFill::kSome : LastFill::kNothing;
   }

@@ -26,9 +26,10 @@ class ReadAhead {
   ssize_t fill(int fd);
 
   // What the last fill found: nothing (the line is quiet: wait for it before the next
-  // fill), some bytes (a burst is running: more come while the reader works), or a full
-  // buffer (the terminal may hold more already: fill again at once).
-  enum class LastFill : std::uint8_t { kNothing, kSome, kFull };
+  // fill), some bytes (a burst is running: more come while the reader works), or plenty,
+  // a quarter of the buffer or more (bytes come faster than they are taken: the terminal
+  // holds more already, fill again at once).
+  enum class LastFill : std::uint8_t { kNothing, kSome, kPlenty };
   LastFill last_fill() const { return last_fill_; }
 
   // Drops what is buffered (a purge of the input).
