@@ -17,6 +17,10 @@ Program::Program(window::View& view, ProgramOptions options)
                                        platform::ProgramEnd(options.end_program)}),
       form_(window::Form2Context{
           view, seriell_, module1_, files_, platform::Regional::from_system(), options.folder,
-          platform::ProgramEnd(options.end_program), options.read_timeout_ms}) {}
+          platform::ProgramEnd(options.end_program), options.read_timeout_ms}) {
+  // A download waits for the line inside the start button's handler for minutes: the
+  // window keeps answering its desktop meanwhile.
+  comm_->set_wait_hook([&view] { view.keep_alive(); });
+}
 
 }  // namespace schreiber::app

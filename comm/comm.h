@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,6 +63,13 @@ class Comm {
   // without waiting: what a read-ahead below ReadFile holds. 0 where every read goes to
   // the system (kernel32).
   virtual std::uint32_t bytes_at_hand(Handle) { return 0; }
+
+  // While a read waits for the line, it calls `hook` about every 100 ms (and, during a
+  // steady stream, between bursts at most that often), on the reading thread, so that the
+  // program's window can answer the desktop. The wait is cut into slices for it; what a
+  // read returns and when it times out stay the same. The hook must not call this facade.
+  // Set it before reading. Without a hook a read waits in one piece.
+  virtual void set_wait_hook(std::function<void()> hook) { (void)hook; }
 };
 
 }  // namespace schreiber::comm

@@ -214,17 +214,24 @@ std::int32_t PosixComm::ReadFile(Handle handle, std::uint8_t* buffer, std::uint3
   // burst runs, each next read gathers again without poll, so that a steady stream costs
   // one wake-up per gathering. After a read that brought plenty more is waiting: the next
   // read goes at once.
+  // A wait is cut where the program's hook is due, and the hook runs between the pieces.
   while (true) {
+    if (!return_at_once) wait_hook_.call_if_due();
     if (!return_at_once && ahead.last_fill() == ReadAhead::LastFill::kNothing) {
       pollfd wait{port->fd, POLLIN, 0};
-      const int timeout = no_limit ? -1 : poll_timeout(deadline);
+      const int until_deadline = no_limit ? -1 : poll_timeout(deadline);
+      int timeout = until_deadline;
+      if (wait_hook_) {
+        const int until_hook = poll_timeout(wait_hook_.due());
+        if (timeout < 0 || until_hook < timeout) timeout = until_hook;
+      }
       const int ready = ::poll(&wait, 1, timeout);
       if (ready < 0) {
         if (errno == EINTR) continue;
         return bytes_read > 0 ? 1 : 0;
       }
       if (ready == 0) {
-        if (timeout == 0) return 1;  // time is up, and nothing came
+        if (until_deadline == 0) return 1;  // time is up, and nothing came
         continue;
       }
       if ((wait.revents & POLLIN) == 0 && (wait.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "comm/sliced_reads_win32.h"
 #include "comm/system_comm.h"
 
 namespace schreiber::comm {
@@ -114,28 +115,24 @@ class Win32Comm final : public Comm {
                        static_cast<DWORD>(out_queue));
   }
 
+  // With a wait hook, a read time-out longer than the hook's slice reaches the system as
+  // the slice, and a read waits slice by slice (sliced_reads_win32.h).
   std::int32_t SetCommTimeouts(Handle handle, const CommTimeouts& timeouts) override {
-    COMMTIMEOUTS record{};
-    record.ReadIntervalTimeout = timeouts.ReadIntervalTimeout;
-    record.ReadTotalTimeoutMultiplier = timeouts.ReadTotalTimeoutMultiplier;
-    record.ReadTotalTimeoutConstant = timeouts.ReadTotalTimeoutConstant;
-    record.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
-    record.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
-    return ::SetCommTimeouts(system_handle(handle), &record);
+    return reads_.set_timeouts(system_handle(handle), handle, timeouts);
   }
 
+  // Returns after the bytes or the read time-out, as kernel32's own ReadFile.
   std::int32_t ReadFile(Handle handle, std::uint8_t* buffer, std::uint32_t count,
                         std::uint32_t& bytes_read) override {
-    // The port is not opened for overlapped operation: with a zero-filled record the read
-    // is synchronous and returns after the byte or the read time-out.
-    OVERLAPPED overlapped{};
-    DWORD read = 0;
-    const BOOL result = ::ReadFile(system_handle(handle), buffer, count, &read, &overlapped);
-    bytes_read = read;
-    return result;
+    return reads_.read(system_handle(handle), handle, buffer, count, bytes_read);
   }
 
-  std::int32_t CloseHandle(Handle handle) override { return ::CloseHandle(system_handle(handle)); }
+  std::int32_t CloseHandle(Handle handle) override {
+    reads_.forget(handle);
+    return ::CloseHandle(system_handle(handle));
+  }
+
+  void set_wait_hook(std::function<void()> hook) override { reads_.set_hook(std::move(hook)); }
 
  private:
   static void apply_fields(const Dcb& dcb, DCB& record) {
@@ -170,6 +167,8 @@ class Win32Comm final : public Comm {
         break;
     }
   }
+
+  SlicedReads reads_;
 };
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "comm/comm.h"
 #include "comm/read_ahead.h"
 #include "comm/uucp_lock.h"
+#include "comm/wait_hook.h"
 
 namespace schreiber::comm {
 
@@ -53,6 +54,8 @@ class PosixComm final : public Comm {
                         std::uint32_t& bytes_read) override;
   std::int32_t CloseHandle(Handle handle) override;
   std::uint32_t bytes_at_hand(Handle handle) override;
+  // With a hook, reads are meant for one thread: the hook's pace is the facade's.
+  void set_wait_hook(std::function<void()> hook) override { wait_hook_.set(std::move(hook)); }
 
   // The device a port name leads to, or nothing when the name is not "COMn" or "COMn:"
   // with n from 1 (the letters in any case).
@@ -76,6 +79,7 @@ class PosixComm final : public Comm {
   std::map<Handle, UucpLock> locks_;
   std::map<Handle, Port> ports_;
   Handle next_handle_ = 1;
+  WaitHook wait_hook_;
 };
 
 }  // namespace schreiber::comm

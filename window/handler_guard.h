@@ -1,8 +1,8 @@
 #pragma once
 // How a real window runs the logic's handlers. The program's work runs inside a handler
-// and never lets the event loop run, so one handler at a time; an end of the program
-// unwinds out of it as ProgramEnded, and no exception may pass on into the toolkit's
-// event dispatch.
+// and lets the event loop run only for what is not input (View::keep_alive), so one
+// handler at a time; an end of the program unwinds out of it as ProgramEnded, and no
+// exception may pass on into the toolkit's event dispatch.
 
 #include <functional>
 #include <optional>

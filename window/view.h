@@ -31,6 +31,13 @@ class View : public convert::Display {
 
   virtual void Image1_SetVisible(bool visible) = 0;
   virtual void Image2_SetVisible(bool visible) = 0;
+
+  // Lets a real window answer its desktop while a handler runs: the window manager's
+  // ping, repaints of what is already shown, moves of its frame. Input and close
+  // requests are left for after the handler, no handler runs, and nothing shown changes.
+  // Called while a read waits for the line; a window also does it after each Refresh.
+  // A view without a screen has nothing to do (and records nothing).
+  virtual void keep_alive() {}
 };
 
 // The entries of Combo1, in order.
