@@ -178,9 +178,10 @@ QRect Form2Window::place(const TwipsRect& twips) const {
   return QRect(pixels(twips.left), pixels(twips.top), pixels(twips.width), pixels(twips.height));
 }
 
-// The program's work runs inside here and never lets the event loop run, so nothing else
-// reaches the window meanwhile. An end of the program unwinds to here as ProgramEnded;
-// no exception may pass on into Qt's event loop.
+// The program's work runs inside here and lets the event loop run only for what is not
+// input (keep_alive), so no click, key or close reaches the window meanwhile. An end of
+// the program unwinds to here as ProgramEnded; no exception may pass on into Qt's event
+// loop.
 void Form2Window::run_handler(const std::function<void()>& handler) {
   if (ended_status_) return;
   const auto outcome = guard_.run(handler, *this);
@@ -190,6 +191,10 @@ void Form2Window::run_handler(const std::function<void()>& handler) {
     return;
   }
   if (isVisible()) InputDrain::drain();
+  if (close_pending_ && !ended_status_) {
+    close_pending_ = false;
+    close();
+  }
 }
 
 void Form2Window::end_program(int status) {
@@ -200,7 +205,8 @@ void Form2Window::end_program(int status) {
 
 void Form2Window::closeEvent(QCloseEvent* event) {
   if (guard_.running() && !ended_status_) {
-    event->ignore();  // not while a capture runs
+    close_pending_ = true;  // not while a capture runs: once it has returned
+    event->ignore();
     return;
   }
   run_handler(on_form_unload);
@@ -209,6 +215,17 @@ void Form2Window::closeEvent(QCloseEvent* event) {
 
 void Form2Window::Form2_Refresh() {
   repaint();
+  keep_alive();
+}
+
+// Everything set so far has just been painted by a Refresh, or the logic is reading the
+// line after one: a repaint that Qt does here shows what is already on the screen.
+void Form2Window::keep_alive() {
+  constexpr auto kPace = std::chrono::milliseconds(40);
+  const auto now = std::chrono::steady_clock::now();
+  if (now < next_keep_alive_) return;
+  next_keep_alive_ = now + kPace;
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void Form2Window::Command1_SetVisible(bool visible) {
@@ -260,6 +277,7 @@ void Form2Window::Label4_SetVisible(bool visible) {
 
 void Form2Window::Label4_Refresh() {
   label4_->repaint();
+  keep_alive();
 }
 
 void Form2Window::Image1_SetVisible(bool visible) {

@@ -6,6 +6,7 @@
 // loop.
 
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -77,6 +78,9 @@ class Form2Window : public QWidget, public View {
   void Image1_SetVisible(bool visible) override;
   void Image2_SetVisible(bool visible) override;
   void MsgBox(const std::string& prompt, int style, const std::string& title) override;
+  // Lets Qt handle what is not input (the window manager's ping, expose, moves), at most
+  // every few hundredths of a second; clicks, keys and the close stay queued.
+  void keep_alive() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -98,6 +102,9 @@ class Form2Window : public QWidget, public View {
   std::string label4_caption_;  // code-page bytes, as the logic set them
   HandlerGuard guard_;
   std::optional<int> ended_status_;
+  // A close asked for while a handler ran; handled when it has returned.
+  bool close_pending_ = false;
+  std::chrono::steady_clock::time_point next_keep_alive_{};
 };
 
 }  // namespace schreiber::window::qt
