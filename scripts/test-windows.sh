@@ -7,7 +7,8 @@
 #     Wine's own Scripting.FileSystemObject copies the templates); a port that is not
 #     there fails to open;
 #  3. schreiber.exe on Xvfb: its window shows, a screenshot is taken, the window manager's
-#     close ends it cleanly;
+#     close ends it cleanly; through a capture with 7 s of silence the system never takes
+#     its window for hung (tests/windows/keep_alive.sh);
 #  4. the operators' zip;
 #  5. the spreadsheet path against a real out-of-process automation server: the test server
 #     (tests/windows/excel_server/) registered as "Excel.Application" in this prefix only,
@@ -123,6 +124,13 @@ read -r width height <<<"$(identify -format '%w %h' "$shot")"
 ((width >= 156 && height >= 199)) || fail "screenshot of ${width}x${height}, smaller than the window"
 [[ -n "$screenshot_out" ]] && cp "$shot" "$screenshot_out"
 pass "schreiber.exe shows its window and closes cleanly"
+
+# 3b. The window through a capture with a long silence: never taken for hung.
+SECONDS=0
+"$top/tests/windows/keep_alive.sh" "$dir" "$linux_cli" "$recording" "$line" "$work" >>"$log" 2>&1 ||
+  { grep -h '^FAIL' "$log" | tail -3; fail "window alive through a capture"; }
+new_session
+pass "schreiber.exe answers the system through a capture with 7 s of silence"
 
 # 4. The zip.
 SECONDS=0

@@ -206,7 +206,10 @@ LRESULT Form2Window::handle_message(UINT message, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_CLOSE:
-      if (guard_.running() && !ended_status_) return 0;  // not while a capture runs
+      if (guard_.running() && !ended_status_) {
+        close_pending_ = true;  // not while a capture runs: once it has returned
+        return 0;
+      }
       run_handler(on_form_unload);
       // Form_Unload ends the program; without a handler the window closes all the same.
       if (!ended_status_) end_program(0);
@@ -218,9 +221,10 @@ LRESULT Form2Window::handle_message(UINT message, WPARAM w, LPARAM l) {
   }
 }
 
-// The program's work runs inside here and never lets the message loop run, so nothing
-// else reaches the window meanwhile. An end of the program unwinds to here as
-// ProgramEnded; no exception may pass on into the system's message dispatch.
+// The program's work runs inside here and lets the message queue be read only for paint
+// and the messages other programs send (keep_alive), so no click, key or posted close
+// reaches the window meanwhile. An end of the program unwinds to here as ProgramEnded;
+// no exception may pass on into the system's message dispatch.
 void Form2Window::run_handler(const std::function<void()>& handler) {
   if (ended_status_) return;
   const auto outcome = guard_.run(handler, *this);
@@ -230,6 +234,10 @@ void Form2Window::run_handler(const std::function<void()>& handler) {
     return;
   }
   if (IsWindowVisible(window_)) drain_input();
+  if (close_pending_ && !ended_status_) {
+    close_pending_ = false;
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+  }
 }
 
 void Form2Window::end_program(int status) {
@@ -241,6 +249,25 @@ void Form2Window::end_program(int status) {
 void Form2Window::Form2_Refresh() {
   RedrawWindow(window_, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  keep_alive();
+}
+
+// A peek at the queue is what the system watches: a thread that has not read it for
+// 5 s while messages wait makes a ghost of its window. The peek also delivers the
+// messages other threads and programs send. Only paint is taken from the queue: what is
+// painted is what the last Refresh showed.
+void Form2Window::keep_alive() {
+  constexpr auto kPace = std::chrono::milliseconds(40);
+  const auto now = std::chrono::steady_clock::now();
+  if (now < next_keep_alive_) return;
+  next_keep_alive_ = now + kPace;
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+  // A window that never validates cannot keep this going: a bounded number of rounds.
+  for (int round = 0; round < 64; ++round) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) break;
+    DispatchMessageW(&message);
+  }
 }
 
 void Form2Window::Command1_SetVisible(bool visible) {
@@ -301,6 +328,7 @@ void Form2Window::Label4_SetVisible(bool visible) {
 
 void Form2Window::Label4_Refresh() {
   RedrawWindow(label4_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  keep_alive();
 }
 
 void Form2Window::Image1_SetVisible(bool visible) {

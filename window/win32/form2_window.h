@@ -5,6 +5,7 @@
 // them. The event handlers are plugged in from outside (on_*); every one runs through
 // run_handler, which turns the end of the program into the end of the message loop.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -79,6 +80,10 @@ class Form2Window : public View {
   void Image1_SetVisible(bool visible) override;
   void Image2_SetVisible(bool visible) override;
   void MsgBox(const std::string& prompt, int style, const std::string& title) override;
+  // Reads the message queue, so that the system does not take the window for hung, and
+  // paints what needs painting, at most every few hundredths of a second. Input and
+  // posted messages (a close among them) stay queued.
+  void keep_alive() override;
 
  private:
   static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -106,6 +111,9 @@ class Form2Window : public View {
   std::string label4_caption_;  // code-page bytes, as the logic set them
   HandlerGuard guard_;
   std::optional<int> ended_status_;
+  // A close that reached the window while a handler ran; handled when it has returned.
+  bool close_pending_ = false;
+  std::chrono::steady_clock::time_point next_keep_alive_{};
 };
 
 }  // namespace schreiber::window::win32
