@@ -4,6 +4,8 @@
 // and number format. Numbers come back in Python's spelling; a workbook or sheet xlrd
 // cannot read gives an empty map and the reason in `error`.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -37,7 +39,10 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
       "            f = b.format_map[b.xf_list[cell.xf_index].format_key].format_str\n"
       "            print(r + 1, c + 1, types[cell.ctype], f.encode().hex() or '-',\n"
       "                  str(cell.value).encode('utf-8').hex())\n";
-  const auto script_file = std::filesystem::temp_directory_path() / "schreiber-xlrd-sheet.py";
+  // One script file per test process: tests run two at a time, and a file that another
+  // process is rewriting would be read half written.
+  const auto script_file = std::filesystem::temp_directory_path() /
+                           ("schreiber-xlrd-sheet-" + std::to_string(::getpid()) + ".py");
   if (FILE* out = std::fopen(script_file.c_str(), "w")) {
     std::fputs(script.c_str(), out);
     std::fclose(out);
@@ -75,6 +80,8 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
     }
   }
   ::pclose(pipe);
+  std::error_code ignored;
+  std::filesystem::remove(script_file, ignored);
   return result;
 }
 
