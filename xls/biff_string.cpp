@@ -9,7 +9,7 @@ namespace xls {
 
 namespace {
 [[noreturn]] void past_end() {
-  throw Error("a string runs past the end of its records");
+  throw Error(ErrorKind::unreadable, "a string runs past the end of its records");
 }
 }  // namespace
 

@@ -138,13 +138,15 @@ void CellFormats::index_existing() {
 std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code,
                                       bool quote_prefix) {
   if (code.size() > kMaxCodeLength) {
-    throw Error("the number format is " + std::to_string(code.size()) +
-                " characters long; a number format has at most 255 characters");
+    throw Error(ErrorKind::bad_value,
+                "the number format is " + std::to_string(code.size()) +
+                    " characters long; a number format has at most 255 characters");
   }
   if (code.empty() && quote_prefix == this->quote_prefix(xf)) return xf;
   if (xf >= xfs_.size() || xfs_[xf].size() < kXfSize) {
-    throw Error("its cell format number " + std::to_string(xf) +
-                " is missing or malformed, so the cell's format cannot be changed");
+    throw Error(ErrorKind::unreadable,
+                "its cell format number " + std::to_string(xf) +
+                    " is missing or malformed, so the cell's format cannot be changed");
   }
   const std::string_view source = xfs_[xf];
   const std::uint16_t old_index = get_u16(source.data() + 2);
@@ -173,12 +175,14 @@ std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code
   }
 
   if (xfs_.size() >= kMaxCellFormats || !xfs_at_) {
-    throw Error("the workbook already holds " + std::to_string(xfs_.size()) +
-                " cell formats; a workbook holds at most 4050");
+    throw Error(ErrorKind::workbook_full, "the workbook already holds " +
+                                              std::to_string(xfs_.size()) +
+                                              " cell formats; a workbook holds at most 4050");
   }
   if (new_code && (format_records_ >= kMaxFormatRecords || next_custom_ == 0xFFFF)) {
-    throw Error("the workbook already holds " + std::to_string(format_records_) +
-                " number formats; a workbook holds at most 218");
+    throw Error(ErrorKind::workbook_full, "the workbook already holds " +
+                                              std::to_string(format_records_) +
+                                              " number formats; a workbook holds at most 218");
   }
   if (new_code) {
     std::string body;

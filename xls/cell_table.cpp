@@ -99,7 +99,7 @@ void CellTable::read_table(const std::vector<Record>& records) {
   for (const Record& record : records) {
     if (record.id == rec::kRow) {
       if (record.data.size() < kRowRecordSize)
-        throw Error("its cell table holds a short ROW record");
+        throw Error(ErrorKind::unreadable, "its cell table holds a short ROW record");
       rows_[get_u16(record.data.data())].row_record = record.data;
     } else if (record.id == rec::kDbCell) {
       continue;  // rebuilt on write
@@ -115,7 +115,8 @@ void CellTable::read_table(const std::vector<Record>& records) {
 
 void CellTable::add_cell(const Record& record, CellEntry*& last) {
   const std::string_view data = record.data;
-  if (data.size() < 6) throw Error("its cell table holds a cell record that is too short");
+  if (data.size() < 6)
+    throw Error(ErrorKind::unreadable, "its cell table holds a cell record that is too short");
   CellEntry entry;
   entry.record = record;
   const std::uint16_t row = get_u16(data.data());
@@ -125,12 +126,12 @@ void CellTable::add_cell(const Record& record, CellEntry*& last) {
     const std::size_t count = (data.size() - 6) / each;
     if ((data.size() - 6) % each != 0 || count == 0 ||
         get_u16(data.data() + data.size() - 2) != entry.first + count - 1) {
-      throw Error(cell_error("a malformed run of cells", row, entry.first));
+      throw Error(ErrorKind::unreadable, cell_error("a malformed run of cells", row, entry.first));
     }
     entry.last = static_cast<std::uint16_t>(entry.first + count - 1);
   }
   if (entry.last > kLastColumn)
-    throw Error(cell_error("a cell beyond column 256", row, entry.last));
+    throw Error(ErrorKind::unreadable, cell_error("a cell beyond column 256", row, entry.last));
   if (!last_row_ || last_row_number_ != row) last_row_ = &rows_[row], last_row_number_ = row;
   auto& cells = last_row_->cells;
   if (cells.empty() || cells.back().last < entry.first) {  // the usual order
@@ -143,7 +144,8 @@ void CellTable::add_cell(const Record& record, CellEntry*& last) {
                        [](std::uint16_t column, const CellEntry& e) { return column < e.first; });
   if ((it != cells.begin() && std::prev(it)->last >= entry.first) ||
       (it != cells.end() && it->first <= entry.last)) {
-    throw Error(cell_error("two cell records for one cell", row, entry.first));
+    throw Error(ErrorKind::unreadable,
+                cell_error("two cell records for one cell", row, entry.first));
   }
   last = &*cells.insert(it, std::move(entry));
 }

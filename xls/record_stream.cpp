@@ -21,15 +21,15 @@ class RecordCursor {
 
   Record next() {
     if (stream_.size() - pos_ < 4) {
-      throw Error("its record at offset " + std::to_string(pos_) +
-                  " runs past the end of the stream");
+      throw Error(ErrorKind::unreadable, "its record at offset " + std::to_string(pos_) +
+                                             " runs past the end of the stream");
     }
     Record record;
     record.id = get_u16(stream_.data() + pos_);
     const std::uint16_t length = get_u16(stream_.data() + pos_ + 2);
     if (stream_.size() - pos_ - 4 < length) {
-      throw Error("its record at offset " + std::to_string(pos_) +
-                  " runs past the end of the stream");
+      throw Error(ErrorKind::unreadable, "its record at offset " + std::to_string(pos_) +
+                                             " runs past the end of the stream");
     }
     record.data = stream_.substr(pos_ + 4, length);
     pos_ += 4 + length;
@@ -43,14 +43,16 @@ class RecordCursor {
 
 void check_bof_version(const Record& bof) {
   if (bof.id == rec::kBofBiff2 || bof.id == rec::kBofBiff3 || bof.id == rec::kBofBiff4) {
-    throw Error("it is in an old format (BIFF4 or earlier), not Excel 97-2003 (BIFF8)");
+    throw Error(ErrorKind::unreadable,
+                "it is in an old format (BIFF4 or earlier), not Excel 97-2003 (BIFF8)");
   }
   if (bof.id != rec::kBof || bof.data.size() < 4) {
-    throw Error("its workbook stream does not begin with a BOF record");
+    throw Error(ErrorKind::unreadable, "its workbook stream does not begin with a BOF record");
   }
   const std::uint16_t version = get_u16(bof.data.data());
   if (version != rec::kBiff8Version) {
-    throw Error(version == 0x0500 ? "it is in the old Excel 5.0/95 format (BIFF5), not BIFF8"
+    throw Error(ErrorKind::unreadable,
+                version == 0x0500 ? "it is in the old Excel 5.0/95 format (BIFF5), not BIFF8"
                                   : "its BOF record names an unknown version of the format");
   }
 }
@@ -70,8 +72,9 @@ Substream read_substream(RecordCursor& cursor) {
     sub.depth.push_back(static_cast<std::uint8_t>(depth > 255 ? 255 : depth));
     if (record.id == rec::kEof) --depth;
     if (depth > 0 && cursor.at_end()) {
-      throw Error("its record stream ends before the EOF record of the substream at offset " +
-                  std::to_string(sub.offset));
+      throw Error(ErrorKind::unreadable,
+                  "its record stream ends before the EOF record of the substream at offset " +
+                      std::to_string(sub.offset));
     }
   } while (depth > 0);
   return sub;
@@ -80,9 +83,10 @@ Substream read_substream(RecordCursor& cursor) {
 }  // namespace
 
 RecordStream parse_record_stream(std::string_view stream) {
-  if (stream.size() > 0xFFFFFFFFu) throw Error("its workbook stream is larger than 4 GB");
+  if (stream.size() > 0xFFFFFFFFu)
+    throw Error(ErrorKind::unreadable, "its workbook stream is larger than 4 GB");
   RecordCursor cursor(stream);
-  if (cursor.at_end()) throw Error("its workbook stream is empty");
+  if (cursor.at_end()) throw Error(ErrorKind::unreadable, "its workbook stream is empty");
   {
     RecordCursor probe(stream);
     check_bof_version(probe.next());
@@ -90,11 +94,13 @@ RecordStream parse_record_stream(std::string_view stream) {
   RecordStream result;
   result.globals = read_substream(cursor);
   if (result.globals.type != rec::kBofGlobals) {
-    throw Error("its workbook stream does not begin with the workbook globals");
+    throw Error(ErrorKind::unreadable,
+                "its workbook stream does not begin with the workbook globals");
   }
   for (const Record& record : result.globals.records) {
     if (record.id == rec::kFilePass) {
-      throw Error("it is encrypted (protected with a password to open); the engine cannot read it");
+      throw Error(ErrorKind::unreadable,
+                  "it is encrypted (protected with a password to open); the engine cannot read it");
     }
   }
   while (!cursor.at_end() && cursor.peek_id() == rec::kBof) {

@@ -3,7 +3,7 @@
 // (text, numbers, booleans, error values) written into cells of its worksheets, saved.
 // Everything the engine does not change is kept byte for byte: other streams of the file,
 // other sheets, and the records of the written sheet outside its cell table. Every failure
-// is an xls::Error numbered 1004.
+// is an xls::Error of the kind that says what was refused.
 
 #include <cstddef>
 #include <cstdint>
