@@ -98,6 +98,13 @@ void append_unicode_string(std::string& out, std::u16string_view text) {
   append_chars(out, text, compressed);
 }
 
+void append_short_unicode_string(std::string& out, std::u16string_view text) {
+  const bool compressed = fits_compressed(text);
+  put_u8(out, static_cast<std::uint8_t>(text.size()));
+  put_u8(out, compressed ? 0 : kHighByte);
+  append_chars(out, text, compressed);
+}
+
 bool read_unicode_string(std::string_view data, std::size_t& pos, bool short_count,
                          std::u16string& text) {
   const std::size_t count_size = short_count ? 1 : 2;

@@ -99,8 +99,8 @@ class Workbook {
   Place place(std::size_t sheet, std::int64_t row, std::int64_t column) const;
   // The cell format a value written there gets (see CellFormats::format_for).
   std::uint16_t format_for(const Place& at, std::u16string_view number_format, bool quote_prefix);
-  // Stores a cell record: row, column, cell format `xf`, then `value`.
-  void store(const Place& at, std::uint16_t record_id, std::uint16_t xf, std::string_view value);
+  // Puts the cell record `body` (row, column and cell format first) into its sheet.
+  void store(const Place& at, std::uint16_t record_id, std::string body);
 
   std::unique_ptr<State> state_;
 };

@@ -1,0 +1,107 @@
+#include "xls/sheet_records.h"
+
+#include "xls/little_endian.h"
+
+namespace xls {
+
+std::optional<RowRecord> RowRecord::parse(std::string_view body) {
+  if (body.size() < kSize) return std::nullopt;
+  FieldReader in(body);
+  RowRecord record;
+  record.row = in.u16();
+  record.first_column = in.u16();
+  record.end_column = in.u16();
+  record.height = in.u16();
+  record.reserved = in.u16();
+  record.unused = in.u16();
+  record.options = in.u16();
+  record.format = in.u16();
+  record.rest = in.rest();
+  return record;
+}
+
+std::string RowRecord::emit() const {
+  std::string body;
+  body.reserve(kSize + rest.size());
+  put_u16(body, row);
+  put_u16(body, first_column);
+  put_u16(body, end_column);
+  put_u16(body, height);
+  put_u16(body, reserved);
+  put_u16(body, unused);
+  put_u16(body, options);
+  put_u16(body, format);
+  body.append(rest);
+  return body;
+}
+
+std::optional<DimensionsRecord> DimensionsRecord::parse(std::string_view body) {
+  if (body.size() < kShortSize) return std::nullopt;
+  DimensionsRecord record;
+  FieldReader in(body);
+  if (body.size() >= kSize) {
+    record.first_row = in.u32();
+    record.end_row = in.u32();
+  } else {
+    record.first_row = in.u16();
+    record.end_row = in.u16();
+  }
+  record.first_column = in.u16();
+  record.end_column = in.u16();
+  if (body.size() >= kSize) record.reserved = in.u16();
+  return record;
+}
+
+std::string DimensionsRecord::emit() const {
+  std::string body;
+  put_u32(body, first_row);
+  put_u32(body, end_row);
+  put_u16(body, first_column);
+  put_u16(body, end_column);
+  put_u16(body, reserved);
+  return body;
+}
+
+std::optional<IndexRecord> IndexRecord::parse(std::string_view body) {
+  if (body.size() < kFixedSize) return std::nullopt;
+  FieldReader in(body);
+  IndexRecord record;
+  record.reserved = in.u32();
+  record.first_row = in.u32();
+  record.end_row = in.u32();
+  record.default_width_at = in.u32();
+  record.dbcell_at.resize((body.size() - kFixedSize) / 4);
+  for (std::uint32_t& position : record.dbcell_at) position = in.u32();
+  return record;
+}
+
+std::string IndexRecord::emit() const {
+  std::string body;
+  body.reserve(size(dbcell_at.size()));
+  put_u32(body, reserved);
+  put_u32(body, first_row);
+  put_u32(body, end_row);
+  put_u32(body, default_width_at);
+  for (const std::uint32_t position : dbcell_at) put_u32(body, position);
+  return body;
+}
+
+std::string DbCellRecord::emit() const {
+  std::string body;
+  put_u32(body, first_row_distance);
+  for (const std::uint16_t distance : cell_distances) put_u16(body, distance);
+  return body;
+}
+
+std::optional<ColInfoRecord> ColInfoRecord::parse(std::string_view body) {
+  if (body.size() < kReadSize) return std::nullopt;
+  FieldReader in(body);
+  ColInfoRecord record;
+  record.first_column = in.u16();
+  record.last_column = in.u16();
+  record.width = in.u16();
+  record.format = in.u16();
+  return record;
+}
+
+}  // namespace xls
