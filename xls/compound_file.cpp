@@ -13,7 +13,8 @@ namespace xls {
 using namespace cfb;
 
 std::u16string DirectoryEntry::name() const {
-  const std::size_t bytes = std::min<std::size_t>(get_u16(raw.data() + kEntryNameLength), 64);
+  const std::size_t bytes =
+      std::min<std::size_t>(get_u16(raw.data() + kEntryNameLength), kNameBytes);
   std::u16string out;
   for (std::size_t i = 0; i + 1 < bytes; i += 2) {
     const char16_t c = get_u16(raw.data() + i);
@@ -119,8 +120,9 @@ class ChainReader {
 };
 
 std::vector<std::uint32_t> read_table(std::string_view bytes) {
-  std::vector<std::uint32_t> table(bytes.size() / 4);
-  for (std::size_t i = 0; i < table.size(); ++i) table[i] = get_u32(bytes.data() + 4 * i);
+  std::vector<std::uint32_t> table(bytes.size() / kSectorNumberSize);
+  for (std::size_t i = 0; i < table.size(); ++i)
+    table[i] = get_u32(bytes.data() + kSectorNumberSize * i);
   return table;
 }
 
@@ -135,18 +137,18 @@ std::vector<std::uint32_t> fat_sector_list(std::string_view header, std::string_
   }
   std::vector<std::uint32_t> list;
   for (std::uint32_t i = 0; i < kHeaderFatEntries && list.size() < fat_count; ++i) {
-    list.push_back(get_u32(header.data() + kHeaderDifat + 4 * i));
+    list.push_back(get_u32(header.data() + kHeaderDifat + kSectorNumberSize * i));
   }
   std::uint32_t next = get_u32(header.data() + kHeaderFirstDifat);
-  const std::uint32_t per_sector = sector_size / 4 - 1;
+  const std::uint32_t per_sector = numbers_per_sector(sector_size) - 1;  // then the next
   for (; list.size() < fat_count && difat_count > 0; --difat_count) {
     if (next >= sector_count)
       throw Error(ErrorKind::unreadable, "its DIFAT chain leaves the file (truncated file?)");
     const char* p = sectors.data() + static_cast<std::size_t>(next) * sector_size;
     for (std::uint32_t i = 0; i < per_sector && list.size() < fat_count; ++i) {
-      list.push_back(get_u32(p + 4 * i));
+      list.push_back(get_u32(p + kSectorNumberSize * i));
     }
-    next = get_u32(p + 4 * per_sector);
+    next = get_u32(p + kSectorNumberSize * per_sector);
   }
   if (list.size() < fat_count)
     throw Error(ErrorKind::unreadable, "its DIFAT lists fewer FAT sectors than the header counts");
@@ -176,7 +178,7 @@ void walk_tree(std::vector<DirectoryEntry>& entries) {
       if (entry.type() != EntryType::storage && entry.type() != EntryType::stream) {
         throw Error(ErrorKind::unreadable, "its directory tree links to an unused entry");
       }
-      if (get_u16(entry.raw.data() + kEntryNameLength) > 64) {
+      if (get_u16(entry.raw.data() + kEntryNameLength) > kNameBytes) {
         throw Error(ErrorKind::unreadable,
                     "its directory holds an entry with a name longer than 31 characters");
       }
@@ -192,19 +194,21 @@ void walk_tree(std::vector<DirectoryEntry>& entries) {
 }  // namespace
 
 CompoundFile CompoundFile::parse(std::string_view bytes) {
-  if (bytes.size() < 8 || std::memcmp(bytes.data(), kSignature, 8) != 0) {
+  if (bytes.size() < sizeof kSignature ||
+      std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0) {
     throw Error(ErrorKind::unreadable, "it is not a compound document (OLE2) file");
   }
-  if (bytes.size() < 512)
+  if (bytes.size() < kHeaderSize)
     throw Error(ErrorKind::unreadable, "it is truncated (shorter than a compound file header)");
   CompoundFile file;
-  std::memcpy(file.header_.data(), bytes.data(), 512);
+  std::memcpy(file.header_.data(), bytes.data(), kHeaderSize);
   const char* h = file.header_.data();
   file.major_version_ = get_u16(h + kHeaderMajorVersion);
   const std::uint16_t shift = get_u16(h + kHeaderSectorShift);
   if ((file.major_version_ != 3 && file.major_version_ != 4) ||
-      get_u16(h + kHeaderByteOrder) != 0xFFFE || (shift != 9 && shift != 12) ||
-      get_u16(h + kHeaderMiniSectorShift) != 6 ||
+      get_u16(h + kHeaderByteOrder) != kByteOrderMark ||
+      (shift != kSectorShiftVersion3 && shift != kSectorShiftVersion4) ||
+      get_u16(h + kHeaderMiniSectorShift) != kMiniSectorShift ||
       get_u32(h + kHeaderMiniCutoff) != kMiniStreamCutoff) {
     throw Error(ErrorKind::unreadable,
                 "its compound file header is invalid or of an unknown version");
@@ -220,7 +224,8 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
       std::min<std::size_t>(sectors.size() / sector_size, kMaxRegularSector));
 
   std::string fat_bytes;
-  for (std::uint32_t sector : fat_sector_list({h, 512}, sectors, sector_size, sector_count)) {
+  for (std::uint32_t sector :
+       fat_sector_list({h, kHeaderSize}, sectors, sector_size, sector_count)) {
     if (sector >= sector_count)
       throw Error(ErrorKind::unreadable,
                   "its FAT lies beyond the end of the file (truncated file?)");
