@@ -11,29 +11,7 @@ FieldReader after_header(std::string_view body) {
   return FieldReader(body.substr(CellHeader::kSize));
 }
 
-std::string with_header(const CellHeader& cell, std::size_t size) {
-  std::string body;
-  body.reserve(size);
-  cell.emit(body);
-  return body;
-}
-
 }  // namespace
-
-CellHeader CellHeader::parse(std::string_view body) {
-  FieldReader in(body);
-  CellHeader header;
-  header.row = in.u16();
-  header.column = in.u16();
-  header.format = in.u16();
-  return header;
-}
-
-void CellHeader::emit(std::string& out) const {
-  put_u16(out, row);
-  put_u16(out, column);
-  put_u16(out, format);
-}
 
 std::optional<LabelSstRecord> LabelSstRecord::parse(std::string_view body) {
   if (body.size() < kSize) return std::nullopt;
@@ -41,8 +19,10 @@ std::optional<LabelSstRecord> LabelSstRecord::parse(std::string_view body) {
 }
 
 std::string LabelSstRecord::emit() const {
-  std::string body = with_header(cell, kSize);
-  put_u32(body, string_index);
+  std::string body;
+  FieldWriter out(body, kSize);
+  cell.emit(out);
+  out.u32(string_index);
   return body;
 }
 
@@ -52,8 +32,10 @@ std::optional<RkRecord> RkRecord::parse(std::string_view body) {
 }
 
 std::string RkRecord::emit() const {
-  std::string body = with_header(cell, kSize);
-  put_u32(body, rk);
+  std::string body;
+  FieldWriter out(body, kSize);
+  cell.emit(out);
+  out.u32(rk);
   return body;
 }
 
@@ -63,8 +45,10 @@ std::optional<NumberRecord> NumberRecord::parse(std::string_view body) {
 }
 
 std::string NumberRecord::emit() const {
-  std::string body = with_header(cell, kSize);
-  put_f64(body, value);
+  std::string body;
+  FieldWriter out(body, kSize);
+  cell.emit(out);
+  out.f64(value);
   return body;
 }
 
@@ -79,14 +63,19 @@ std::optional<BoolErrRecord> BoolErrRecord::parse(std::string_view body) {
 }
 
 std::string BoolErrRecord::emit() const {
-  std::string body = with_header(cell, kSize);
-  put_u8(body, value);
-  put_u8(body, is_error ? 1 : 0);
+  std::string body;
+  FieldWriter out(body, kSize);
+  cell.emit(out);
+  out.u8(value);
+  out.u8(is_error ? 1 : 0);
   return body;
 }
 
 std::string BlankRecord::emit() const {
-  return with_header(cell, CellHeader::kSize);
+  std::string body;
+  FieldWriter out(body, CellHeader::kSize);
+  cell.emit(out);
+  return body;
 }
 
 bool CellRunRecord::consistent() const {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "xls/little_endian.h"
 #include "xls/record_ids.h"
 
 namespace xls {
@@ -22,9 +23,20 @@ struct CellHeader {
   std::uint16_t column = 0;  // from 0
   std::uint16_t format = 0;  // the cell format (XF) index
 
-  // The body must hold kSize bytes.
-  static CellHeader parse(std::string_view body);
-  void emit(std::string& out) const;
+  // The body must hold kSize bytes. Both run for every cell: defined here to be inlined.
+  static CellHeader parse(std::string_view body) {
+    FieldReader in(body);
+    CellHeader header;
+    header.row = in.u16();
+    header.column = in.u16();
+    header.format = in.u16();
+    return header;
+  }
+  void emit(FieldWriter& out) const {
+    out.u16(row);
+    out.u16(column);
+    out.u16(format);
+  }
 };
 
 // LABELSST: text from the shared string table.

@@ -19,10 +19,10 @@ FutureRecordHeader read_header(FieldReader& in) {
   return header;
 }
 
-void put_header(std::string& out, const FutureRecordHeader& header) {
-  put_u16(out, header.id);
-  put_u16(out, header.flags);
-  put_u64(out, header.reserved);
+void write_header(FieldWriter& out, const FutureRecordHeader& header) {
+  out.u16(header.id);
+  out.u16(header.flags);
+  out.u64(header.reserved);
 }
 
 }  // namespace
@@ -48,16 +48,17 @@ std::optional<XfRecord> XfRecord::parse(std::string_view body) {
 std::string XfRecord::emit() const {
   std::string body;
   body.reserve(kSize + rest.size());
-  put_u16(body, font);
-  put_u16(body, number_format);
-  put_u16(body, type);
-  put_u8(body, alignment);
-  put_u8(body, rotation);
-  put_u8(body, indent);
-  put_u8(body, used);
-  put_u32(body, borders);
-  put_u32(body, borders_and_fill);
-  put_u16(body, fill_colors);
+  FieldWriter out(body, kSize);
+  out.u16(font);
+  out.u16(number_format);
+  out.u16(type);
+  out.u8(alignment);
+  out.u8(rotation);
+  out.u8(indent);
+  out.u8(used);
+  out.u32(borders);
+  out.u32(borders_and_fill);
+  out.u16(fill_colors);
   body.append(rest);
   return body;
 }
@@ -101,9 +102,10 @@ std::optional<XfExtRecord> XfExtRecord::parse(std::string_view body) {
 std::string XfExtRecord::emit() const {
   std::string body;
   body.reserve(kReadSize + properties.size());
-  put_header(body, header);
-  put_u16(body, reserved);
-  put_u16(body, format);
+  FieldWriter out(body, kReadSize);
+  write_header(out, header);
+  out.u16(reserved);
+  out.u16(format);
   body.append(properties);
   return body;
 }
@@ -122,10 +124,11 @@ std::optional<XfCrcRecord> XfCrcRecord::parse(std::string_view body) {
 
 std::string XfCrcRecord::emit() const {
   std::string body;
-  put_header(body, header);
-  put_u16(body, reserved);
-  put_u16(body, format_count);
-  put_u32(body, checksum);
+  FieldWriter out(body, kSize);
+  write_header(out, header);
+  out.u16(reserved);
+  out.u16(format_count);
+  out.u32(checksum);
   body.append(rest);
   return body;
 }

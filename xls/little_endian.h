@@ -99,4 +99,33 @@ class FieldReader {
   std::size_t position_ = 0;
 };
 
+// Writes fields one after another into `size` bytes appended to `out`: sized once, then
+// filled in place.
+class FieldWriter {
+ public:
+  FieldWriter(std::string& out, std::size_t size) : out_(out), position_(out.size()) {
+    out.resize(position_ + size);
+  }
+
+  void u8(std::uint8_t v) { out_[advance(1)] = static_cast<char>(v); }
+  void u16(std::uint16_t v) { set_u16(out_.data() + advance(2), v); }
+  void u32(std::uint32_t v) { set_u32(out_.data() + advance(4), v); }
+  void u64(std::uint64_t v) { set_u64(out_.data() + advance(8), v); }
+  void f64(double v) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    u64(bits);
+  }
+
+ private:
+  std::size_t advance(std::size_t size) {
+    assert(position_ + size <= out_.size());
+    position_ += size;
+    return position_ - size;
+  }
+
+  std::string& out_;
+  std::size_t position_;
+};
+
 }  // namespace xls

@@ -23,14 +23,15 @@ std::optional<RowRecord> RowRecord::parse(std::string_view body) {
 std::string RowRecord::emit() const {
   std::string body;
   body.reserve(kSize + rest.size());
-  put_u16(body, row);
-  put_u16(body, first_column);
-  put_u16(body, end_column);
-  put_u16(body, height);
-  put_u16(body, reserved);
-  put_u16(body, unused);
-  put_u16(body, options);
-  put_u16(body, format);
+  FieldWriter out(body, kSize);
+  out.u16(row);
+  out.u16(first_column);
+  out.u16(end_column);
+  out.u16(height);
+  out.u16(reserved);
+  out.u16(unused);
+  out.u16(options);
+  out.u16(format);
   body.append(rest);
   return body;
 }
@@ -54,11 +55,12 @@ std::optional<DimensionsRecord> DimensionsRecord::parse(std::string_view body) {
 
 std::string DimensionsRecord::emit() const {
   std::string body;
-  put_u32(body, first_row);
-  put_u32(body, end_row);
-  put_u16(body, first_column);
-  put_u16(body, end_column);
-  put_u16(body, reserved);
+  FieldWriter out(body, kSize);
+  out.u32(first_row);
+  out.u32(end_row);
+  out.u16(first_column);
+  out.u16(end_column);
+  out.u16(reserved);
   return body;
 }
 
@@ -77,19 +79,20 @@ std::optional<IndexRecord> IndexRecord::parse(std::string_view body) {
 
 std::string IndexRecord::emit() const {
   std::string body;
-  body.reserve(size(dbcell_at.size()));
-  put_u32(body, reserved);
-  put_u32(body, first_row);
-  put_u32(body, end_row);
-  put_u32(body, default_width_at);
-  for (const std::uint32_t position : dbcell_at) put_u32(body, position);
+  FieldWriter out(body, size(dbcell_at.size()));
+  out.u32(reserved);
+  out.u32(first_row);
+  out.u32(end_row);
+  out.u32(default_width_at);
+  for (const std::uint32_t position : dbcell_at) out.u32(position);
   return body;
 }
 
 std::string DbCellRecord::emit() const {
   std::string body;
-  put_u32(body, first_row_distance);
-  for (const std::uint16_t distance : cell_distances) put_u16(body, distance);
+  FieldWriter out(body, 4 + 2 * cell_distances.size());
+  out.u32(first_row_distance);
+  for (const std::uint16_t distance : cell_distances) out.u16(distance);
   return body;
 }
 

@@ -22,12 +22,13 @@ std::optional<BofRecord> BofRecord::parse(std::string_view body) {
 
 std::string BofRecord::emit() const {
   std::string body;
-  put_u16(body, version);
-  put_u16(body, type);
-  put_u16(body, build);
-  put_u16(body, year);
-  put_u32(body, history);
-  put_u32(body, lowest_version);
+  FieldWriter out(body, kSize);
+  out.u16(version);
+  out.u16(type);
+  out.u16(build);
+  out.u16(year);
+  out.u32(history);
+  out.u32(lowest_version);
   return body;
 }
 
@@ -67,20 +68,21 @@ std::optional<RecalcIdRecord> RecalcIdRecord::parse(std::string_view body) {
 
 std::string RecalcIdRecord::emit() const {
   std::string body;
-  put_u16(body, id);
-  put_u16(body, reserved);
-  put_u32(body, engine_build);
+  FieldWriter out(body, kSize);
+  out.u16(id);
+  out.u16(reserved);
+  out.u32(engine_build);
   body.append(rest);
   return body;
 }
 
 DateModeRecord DateModeRecord::parse(std::string_view body) {
-  return {body.size() >= 2 ? get_u16(body.data()) : std::uint16_t{0}};
+  return {body.size() >= kSize ? FieldReader(body).u16() : std::uint16_t{0}};
 }
 
 std::string DateModeRecord::emit() const {
   std::string body;
-  put_u16(body, flags);
+  FieldWriter(body, kSize).u16(flags);
   return body;
 }
 

@@ -80,6 +80,7 @@ struct RecalcIdRecord {
 
 // DATEMODE: whether dates count from 1904 instead of 1900.
 struct DateModeRecord {
+  static constexpr std::size_t kSize = 2;
   static constexpr std::uint16_t kFrom1904 = 0x0001;
 
   std::uint16_t flags = 0;
