@@ -2,6 +2,7 @@
 
 #include "automation/cell_assignment.h"
 #include "automation/class_registry.h"
+#include "automation/engine_refusal.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,7 +23,8 @@ auto engine_call(Action&& action) {
   try {
     return action();
   } catch (const xls::Error& error) {
-    throw platform::Failure(error.number(), platform::utf8_to_codepage(error.description()));
+    throw platform::Failure(refusal_number(error.kind()),
+                            platform::utf8_to_codepage(error.description()));
   }
 }
 

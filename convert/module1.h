@@ -64,7 +64,7 @@ class Module1 {
   const Module1Context& context() const { return context_; }
 
  private:
-  void write_block(std::int16_t block, automation::Worksheet& sheet);
+  friend class BlockExport;  // one call of ExportBlock (export_block.cpp)
 
   Module1Context context_;
   // The workbook that ExportBlock opened and has not closed yet; empty when none.

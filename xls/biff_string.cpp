@@ -9,7 +9,7 @@ namespace xls {
 
 namespace {
 [[noreturn]] void past_end() {
-  throw Error("a string runs past the end of its records");
+  throw Error(ErrorKind::unreadable, "a string runs past the end of its records");
 }
 }  // namespace
 
@@ -94,6 +94,13 @@ void append_chars(std::string& out, std::u16string_view text, bool compressed) {
 void append_unicode_string(std::string& out, std::u16string_view text) {
   const bool compressed = fits_compressed(text);
   put_u16(out, static_cast<std::uint16_t>(text.size()));
+  put_u8(out, compressed ? 0 : kHighByte);
+  append_chars(out, text, compressed);
+}
+
+void append_short_unicode_string(std::string& out, std::u16string_view text) {
+  const bool compressed = fits_compressed(text);
+  put_u8(out, static_cast<std::uint8_t>(text.size()));
   put_u8(out, compressed ? 0 : kHighByte);
   append_chars(out, text, compressed);
 }

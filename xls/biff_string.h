@@ -50,6 +50,10 @@ void append_chars(std::string& out, std::u16string_view text, bool compressed);
 // A string with a 16-bit count (XLUnicodeString), as in LABEL and STRING records.
 void append_unicode_string(std::string& out, std::u16string_view text);
 
+// A string of at most 255 characters with an 8-bit count (ShortXLUnicodeString), as in
+// BOUNDSHEET records.
+void append_short_unicode_string(std::string& out, std::u16string_view text);
+
 // Reads a string with a 16-bit (or, for short ones, 8-bit) count from one record body;
 // returns false when the body is too short.
 bool read_unicode_string(std::string_view data, std::size_t& pos, bool short_count,

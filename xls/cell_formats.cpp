@@ -2,29 +2,18 @@
 
 #include <algorithm>
 
-#include "xls/biff_string.h"
 #include "xls/builtin_number_formats.h"
 #include "xls/error.h"
-#include "xls/little_endian.h"
+#include "xls/format_records.h"
 #include "xls/office_crc.h"
 #include "xls/record_ids.h"
+#include "xls/workbook_records.h"
 
 namespace xls {
 
 namespace {
 
-constexpr std::size_t kXfSize = 20;
-constexpr std::uint16_t kStyleBit = 0x0004;
-constexpr std::uint16_t kPrefixBit = 0x0008;
-constexpr std::uint8_t kNumberFormatUsed = 0x04;  // fAtrNum, in byte 9
-constexpr std::size_t kExtFormatField = 14;       // XFEXT: the format it extends
-constexpr std::size_t kChecksumCountField = 14;   // XFCRC: number of XF records, then the CRC
-constexpr std::size_t kChecksumSize = 20;
 constexpr std::size_t kMaxCodeLength = 255;
-
-std::uint16_t xf_flags(std::string_view body) {
-  return body.size() >= 6 ? get_u16(body.data() + 4) : 0;
-}
 
 std::uint32_t checksum(const std::vector<std::string_view>& xfs, std::size_t count) {
   std::uint32_t crc = 0;
@@ -43,39 +32,40 @@ CellFormats::CellFormats(const std::vector<Record>& globals) {
     const std::string_view data = record.data;
     switch (record.id) {
       case rec::kDateMode:
-        date_1904_ = data.size() >= 2 && (get_u16(data.data()) & 1);
+        date_1904_ = DateModeRecord::parse(data).from_1904();
         break;
       case rec::kFormat: {
-        std::u16string code;
-        std::size_t pos = 2;
-        if (data.size() < 2 || !read_unicode_string(data, pos, false, code)) break;
-        const std::uint16_t index = get_u16(data.data());
-        by_code_.try_emplace(code, index);
-        codes_[index] = std::move(code);
-        highest = std::max<std::uint32_t>(highest, index);
+        auto format = FormatRecord::parse(data);
+        if (!format) break;
+        by_code_.try_emplace(format->code, format->index);
+        highest = std::max<std::uint32_t>(highest, format->index);
+        codes_[format->index] = std::move(format->code);
         ++format_records_;
         formats_at_ = i + 1;
         break;
       }
-      case rec::kXf:
-        if (!default_xf && data.size() >= 6 && !(xf_flags(data) & kStyleBit))
+      case rec::kXf: {
+        const auto type = XfRecord::type_of(data);
+        if (!default_xf && type && !(*type & XfRecord::kStyle))
           default_xf = static_cast<std::uint16_t>(xfs_.size());
-        if (data.size() >= 4) highest = std::max<std::uint32_t>(highest, get_u16(data.data() + 2));
+        if (const auto number_format = XfRecord::number_format_of(data))
+          highest = std::max<std::uint32_t>(highest, *number_format);
         if (!formats_at_) formats_at_ = i;
         xfs_.push_back(data);
         xfs_at_ = i + 1;
         break;
+      }
       case rec::kXfCrc:
-        if (data.size() >= kChecksumSize) {
+        if (const auto crc = XfCrcRecord::parse(data)) {
           checksum_at_ = i;
           checksum_record_ = data;
-          checksum_read = get_u32(data.data() + kChecksumCountField + 2);
-          checksum_valid_ = get_u16(data.data() + kChecksumCountField) == xfs_.size();
+          checksum_read = crc->checksum;
+          checksum_valid_ = crc->format_count == xfs_.size();
         }
         break;
       case rec::kXfExt:
-        if (data.size() >= kExtFormatField + 2) {
-          exts_.try_emplace(get_u16(data.data() + kExtFormatField), data);
+        if (const auto ext = XfExtRecord::parse(data)) {
+          exts_.try_emplace(ext->format, data);
           exts_at_ = i + 1;
         }
         break;
@@ -90,15 +80,15 @@ CellFormats::CellFormats(const std::vector<Record>& globals) {
 }
 
 std::u16string CellFormats::number_format(std::uint16_t xf) const {
-  if (xf >= xfs_.size() || xfs_[xf].size() < 4) return u"General";
-  const std::uint16_t index = get_u16(xfs_[xf].data() + 2);
-  if (const auto found = codes_.find(index); found != codes_.end()) return found->second;
-  if (const auto builtin = builtin_number_format(index)) return std::u16string(*builtin);
+  const auto index = xf < xfs_.size() ? XfRecord::number_format_of(xfs_[xf]) : std::nullopt;
+  if (!index) return u"General";
+  if (const auto found = codes_.find(*index); found != codes_.end()) return found->second;
+  if (const auto builtin = builtin_number_format(*index)) return std::u16string(*builtin);
   return u"General";
 }
 
 bool CellFormats::quote_prefix(std::uint16_t xf) const {
-  return xf < xfs_.size() && (xf_flags(xfs_[xf]) & kPrefixBit);
+  return xf < xfs_.size() && (XfRecord::type_of(xfs_[xf]).value_or(0) & XfRecord::kQuotePrefix);
 }
 
 std::uint16_t CellFormats::number_format_index(std::u16string_view code, bool& is_new) const {
@@ -117,9 +107,9 @@ std::uint16_t CellFormats::number_format_index(std::u16string_view code, bool& i
 std::string CellFormats::identity(std::string_view xf, std::string_view ext) const {
   std::string key(xf);
   if (!ext.empty()) {
-    std::string other(ext);
-    set_u16(other.data() + kExtFormatField, 0);
-    key += other;
+    XfExtRecord other = *XfExtRecord::parse(ext);
+    other.format = 0;
+    key += other.emit();
   }
   return key;
 }
@@ -127,7 +117,8 @@ std::string CellFormats::identity(std::string_view xf, std::string_view ext) con
 void CellFormats::index_existing() {
   if (existing_indexed_) return;
   for (std::size_t i = 0; i < xfs_.size(); ++i) {
-    if (xfs_[i].size() < kXfSize || (xf_flags(xfs_[i]) & kStyleBit)) continue;
+    const auto cell_format = XfRecord::parse(xfs_[i]);
+    if (!cell_format || cell_format->is_style()) continue;
     const auto ext = exts_.find(static_cast<std::uint16_t>(i));
     existing_.try_emplace(identity(xfs_[i], ext != exts_.end() ? ext->second : std::string_view{}),
                           static_cast<std::uint16_t>(i));
@@ -138,16 +129,18 @@ void CellFormats::index_existing() {
 std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code,
                                       bool quote_prefix) {
   if (code.size() > kMaxCodeLength) {
-    throw Error("the number format is " + std::to_string(code.size()) +
-                " characters long; a number format has at most 255 characters");
+    throw Error(ErrorKind::bad_value,
+                "the number format is " + std::to_string(code.size()) +
+                    " characters long; a number format has at most 255 characters");
   }
   if (code.empty() && quote_prefix == this->quote_prefix(xf)) return xf;
-  if (xf >= xfs_.size() || xfs_[xf].size() < kXfSize) {
-    throw Error("its cell format number " + std::to_string(xf) +
-                " is missing or malformed, so the cell's format cannot be changed");
+  const auto source = xf < xfs_.size() ? XfRecord::parse(xfs_[xf]) : std::nullopt;
+  if (!source) {
+    throw Error(ErrorKind::unreadable,
+                "its cell format number " + std::to_string(xf) +
+                    " is missing or malformed, so the cell's format cannot be changed");
   }
-  const std::string_view source = xfs_[xf];
-  const std::uint16_t old_index = get_u16(source.data() + 2);
+  const std::uint16_t old_index = source->number_format;
   bool new_code = false;
   const std::uint16_t index = code.empty() ? old_index : number_format_index(code, new_code);
   if (index == old_index && quote_prefix == this->quote_prefix(xf)) return xf;
@@ -155,14 +148,14 @@ std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code
   const std::uint64_t key = (std::uint64_t{xf} << 32) | (std::uint64_t{index} << 1) | quote_prefix;
   if (const auto found = clones_.find(key); found != clones_.end()) return found->second;
 
-  std::string clone(source);
-  const std::uint16_t flags = get_u16(clone.data() + 4);
-  set_u16(clone.data() + 4,
-          static_cast<std::uint16_t>(quote_prefix ? flags | kPrefixBit : flags & ~kPrefixBit));
+  XfRecord changed = *source;
+  changed.type = static_cast<std::uint16_t>(quote_prefix ? changed.type | XfRecord::kQuotePrefix
+                                                         : changed.type & ~XfRecord::kQuotePrefix);
   if (index != old_index) {
-    set_u16(clone.data() + 2, index);
-    clone[9] = static_cast<char>(clone[9] | kNumberFormatUsed);
+    changed.number_format = index;
+    changed.used |= XfRecord::kUsesNumberFormat;
   }
+  std::string clone = changed.emit();
   const auto source_ext = exts_.find(xf);
   const std::string_view ext = source_ext != exts_.end() ? source_ext->second : std::string_view{};
   index_existing();
@@ -173,18 +166,17 @@ std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code
   }
 
   if (xfs_.size() >= kMaxCellFormats || !xfs_at_) {
-    throw Error("the workbook already holds " + std::to_string(xfs_.size()) +
-                " cell formats; a workbook holds at most 4050");
+    throw Error(ErrorKind::workbook_full, "the workbook already holds " +
+                                              std::to_string(xfs_.size()) +
+                                              " cell formats; a workbook holds at most 4050");
   }
   if (new_code && (format_records_ >= kMaxFormatRecords || next_custom_ == 0xFFFF)) {
-    throw Error("the workbook already holds " + std::to_string(format_records_) +
-                " number formats; a workbook holds at most 218");
+    throw Error(ErrorKind::workbook_full, "the workbook already holds " +
+                                              std::to_string(format_records_) +
+                                              " number formats; a workbook holds at most 218");
   }
   if (new_code) {
-    std::string body;
-    put_u16(body, index);
-    append_unicode_string(body, code);
-    owned_.push_back(std::move(body));
+    owned_.push_back(FormatRecord{index, std::u16string(code)}.emit());
     new_formats_.push_back(owned_.back());
     codes_[index] = std::u16string(code);
     by_code_.emplace(std::u16string(code), index);
@@ -196,9 +188,9 @@ std::uint16_t CellFormats::format_for(std::uint16_t xf, std::u16string_view code
   xfs_.push_back(owned_.back());
   new_xfs_.push_back(owned_.back());
   if (!ext.empty() && exts_at_) {
-    std::string body(ext);
-    set_u16(body.data() + kExtFormatField, clone_index);
-    owned_.push_back(std::move(body));
+    XfExtRecord extension = *XfExtRecord::parse(ext);
+    extension.format = clone_index;
+    owned_.push_back(extension.emit());
     exts_.emplace(clone_index, owned_.back());
     new_exts_.push_back(owned_.back());
   }
@@ -218,10 +210,10 @@ void CellFormats::write_before(std::size_t index, std::string& out) const {
 
 std::optional<std::string> CellFormats::replacement(std::size_t index) const {
   if (index != checksum_at_ || !checksum_valid_ || new_xfs_.empty()) return std::nullopt;
-  std::string body(checksum_record_);
-  set_u16(body.data() + kChecksumCountField, static_cast<std::uint16_t>(xfs_.size()));
-  set_u32(body.data() + kChecksumCountField + 2, checksum(xfs_, xfs_.size()));
-  return body;
+  XfCrcRecord crc = *XfCrcRecord::parse(checksum_record_);
+  crc.format_count = static_cast<std::uint16_t>(xfs_.size());
+  crc.checksum = checksum(xfs_, xfs_.size());
+  return crc.emit();
 }
 
 }  // namespace xls

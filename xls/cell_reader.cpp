@@ -4,7 +4,7 @@
 
 #include "xls/biff_string.h"
 #include "xls/cell_formats.h"
-#include "xls/little_endian.h"
+#include "xls/cell_records.h"
 #include "xls/record_ids.h"
 #include "xls/rk_number.h"
 #include "xls/shared_strings.h"
@@ -13,10 +13,10 @@ namespace xls {
 
 namespace {
 
-Cell at(std::string_view data) {
+Cell at(const CellHeader& header) {
   Cell cell;
-  cell.row = get_u16(data.data()) + 1u;
-  cell.column = get_u16(data.data() + 2) + 1u;
+  cell.row = header.row + 1u;
+  cell.column = header.column + 1u;
   return cell;
 }
 
@@ -50,50 +50,48 @@ std::u16string formula_string(const std::vector<Record>& records, std::size_t i)
 
 void read_formula(const std::vector<Record>& records, std::size_t i, const CellFormats& formats,
                   std::vector<Cell>& out) {
-  const std::string_view data = records[i].data;
-  if (data.size() < 14) return;
-  Cell cell = at(data);
-  take_format(cell, formats, get_u16(data.data() + 4));
+  const auto formula = FormulaRecord::parse(records[i].data);
+  if (!formula) return;
+  Cell cell = at(formula->cell);
+  take_format(cell, formats, formula->cell.format);
   cell.value.formula = true;
-  const char* result = data.data() + 6;
-  if (get_u16(result + 6) != 0xFFFF) {
+  using ResultType = FormulaRecord::ResultType;
+  if (formula->number) {
     cell.value.kind = CellKind::number;
-    cell.value.number = get_f64(result);
+    cell.value.number = *formula->number;
   } else {
-    switch (static_cast<std::uint8_t>(result[0])) {
-      case 0:
+    switch (static_cast<ResultType>(formula->result_type)) {
+      case ResultType::string:
         cell.value.kind = CellKind::text;
         cell.value.text = formula_string(records, i);
         break;
-      case 1:
+      case ResultType::boolean:
         cell.value.kind = CellKind::boolean;
-        cell.value.boolean = result[2] != 0;
+        cell.value.boolean = formula->result_value != 0;
         break;
-      case 2:
+      case ResultType::error:
         cell.value.kind = CellKind::error;
-        cell.value.error_code = static_cast<std::uint8_t>(result[2]);
+        cell.value.error_code = formula->result_value;
         break;
-      default:
-        cell.value.kind = CellKind::text;  // an empty string
+      default:  // ResultType::empty and unknown types: an empty string
+        cell.value.kind = CellKind::text;
         break;
     }
   }
   out.push_back(std::move(cell));
 }
 
-void read_multiple(const Record& record, const CellFormats& formats, std::vector<Cell>& out) {
-  const std::string_view data = record.data;
-  const std::size_t each = record.id == rec::kMulRk ? 6 : 2;
-  if (data.size() < 6 || (data.size() - 6) % each != 0) return;
-  const std::size_t count = (data.size() - 6) / each;
-  const Cell first = at(data);
-  for (std::size_t k = 0; k < count; ++k) {
-    Cell cell = first;
-    cell.column = first.column + static_cast<std::uint32_t>(k);
-    take_format(cell, formats, get_u16(data.data() + 4 + each * k));
+void read_run(const Record& record, const CellFormats& formats, std::vector<Cell>& out) {
+  const auto run = CellRunRecord::parse(record.id, record.data);
+  if (!run) return;
+  for (std::size_t k = 0; k < run->count(); ++k) {
+    Cell cell;
+    cell.row = run->row + 1u;
+    cell.column = run->first_column + 1u + static_cast<std::uint32_t>(k);
+    take_format(cell, formats, run->format(k));
     if (record.id == rec::kMulRk) {
       cell.value.kind = CellKind::number;
-      cell.value.number = decode_rk(get_u32(data.data() + 4 + each * k + 2));
+      cell.value.number = decode_rk(run->rk(k));
     }
     out.push_back(std::move(cell));
   }
@@ -107,54 +105,62 @@ void read_cells(const std::vector<Record>& records, const SharedStrings& strings
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
     const std::string_view data = record.data;
-    if (!rec::is_cell(record.id) || data.size() < 6) continue;
-    Cell cell = at(data);
+    if (!rec::is_cell(record.id) || data.size() < CellHeader::kSize) continue;
+    const CellHeader header = CellHeader::parse(data);
+    Cell cell = at(header);
     switch (record.id) {
       case rec::kFormula:
         read_formula(records, i, formats, out);
         continue;
       case rec::kMulRk:
       case rec::kMulBlank:
-        read_multiple(record, formats, out);
+        read_run(record, formats, out);
         continue;
       case rec::kLabelSst: {
-        if (data.size() < 10) continue;
-        const std::u16string* text = strings.find(get_u32(data.data() + 6));
+        const auto label = LabelSstRecord::parse(data);
+        if (!label) continue;
+        const std::u16string* text = strings.find(label->string_index);
         cell.value.kind = CellKind::text;
         if (text) cell.value.text = *text;
         break;
       }
       case rec::kLabel:
       case rec::kRString: {
-        std::size_t pos = 6;
+        std::size_t pos = CellHeader::kSize;
         if (!read_unicode_string(data, pos, false, cell.value.text)) continue;
         cell.value.kind = CellKind::text;
         break;
       }
-      case rec::kNumber:
-        if (data.size() < 14) continue;
+      case rec::kNumber: {
+        const auto number = NumberRecord::parse(data);
+        if (!number) continue;
         cell.value.kind = CellKind::number;
-        cell.value.number = get_f64(data.data() + 6);
+        cell.value.number = number->value;
         break;
-      case rec::kRk:
-        if (data.size() < 10) continue;
+      }
+      case rec::kRk: {
+        const auto rk = RkRecord::parse(data);
+        if (!rk) continue;
         cell.value.kind = CellKind::number;
-        cell.value.number = decode_rk(get_u32(data.data() + 6));
+        cell.value.number = decode_rk(rk->rk);
         break;
-      case rec::kBoolErr:
-        if (data.size() < 8) continue;
-        if (data[7] != 0) {
+      }
+      case rec::kBoolErr: {
+        const auto value = BoolErrRecord::parse(data);
+        if (!value) continue;
+        if (value->is_error) {
           cell.value.kind = CellKind::error;
-          cell.value.error_code = static_cast<std::uint8_t>(data[6]);
+          cell.value.error_code = value->value;
         } else {
           cell.value.kind = CellKind::boolean;
-          cell.value.boolean = data[6] != 0;
+          cell.value.boolean = value->value != 0;
         }
         break;
+      }
       default:  // BLANK
         break;
     }
-    take_format(cell, formats, get_u16(data.data() + 4));
+    take_format(cell, formats, header.format);
     out.push_back(std::move(cell));
   }
   std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),

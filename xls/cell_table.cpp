@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "xls/cell_records.h"
 #include "xls/error.h"
-#include "xls/little_endian.h"
 #include "xls/record_ids.h"
 
 namespace xls {
@@ -11,23 +11,19 @@ namespace xls {
 namespace {
 
 constexpr std::uint16_t kLastColumn = 255;
-constexpr std::size_t kRowRecordSize = 16;
-constexpr std::uint16_t kRowsPerBlock = 32;
+constexpr std::uint16_t kRowsPerBlock = DbCellRecord::kRowsPerBlock;
 
 std::string cell_error(const char* what, std::uint16_t row, std::uint16_t column) {
   return std::string("its cell table is inconsistent: ") + what + " at row " +
          std::to_string(row + 1) + ", column " + std::to_string(column + 1);
 }
 
-// Body of a cell record covering columns [from, to] cut out of a MULRK or MULBLANK.
-std::string cut_multiple(const Record& record, std::uint16_t first, std::uint16_t from,
-                         std::uint16_t to) {
-  const std::size_t each = record.id == rec::kMulRk ? 6 : 2;
-  std::string body = std::string(record.data.substr(0, 2));
-  put_u16(body, from);
-  body.append(record.data.substr(4 + each * (from - first), each * (to - from + 1)));
-  if (from != to) put_u16(body, to);
-  return body;
+bool is_run(std::uint16_t id) {
+  return id == rec::kMulRk || id == rec::kMulBlank;
+}
+
+std::uint32_t position(const std::string& out) {
+  return static_cast<std::uint32_t>(out.size());
 }
 
 }  // namespace
@@ -65,23 +61,16 @@ CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf)
   dimensions_ = before_.size();
   for (std::size_t i = 0; i < before_.size(); ++i) {
     if (before_depth_[i] != 1) continue;
-    const std::string_view data = before_[i].data;
     if (before_[i].id == rec::kDimensions) {
       dimensions_ = i;
-      if (data.size() >= 14) {
-        dims_[0] = get_u32(data.data()), dims_[1] = get_u32(data.data() + 4);
-        dims_[2] = get_u16(data.data() + 8), dims_[3] = get_u16(data.data() + 10);
-      } else if (data.size() >= 8) {
-        dims_[0] = get_u16(data.data()), dims_[1] = get_u16(data.data() + 2);
-        dims_[2] = get_u16(data.data() + 4), dims_[3] = get_u16(data.data() + 6);
-      }
-    } else if (before_[i].id == rec::kColInfo && data.size() >= 8) {
-      column_formats_.push_back(
-          {get_u16(data.data()), get_u16(data.data() + 2), get_u16(data.data() + 6)});
+      if (const auto declared = DimensionsRecord::parse(before_[i].data)) declared_ = *declared;
+    } else if (before_[i].id == rec::kColInfo) {
+      if (const auto columns = ColInfoRecord::parse(before_[i].data))
+        column_formats_.push_back(*columns);
     }
   }
   if (dimensions_ == before_.size()) {  // a sheet without DIMENSIONS gets one
-    before_.push_back({rec::kDimensions, own(std::string(14, '\0'))});
+    before_.push_back({rec::kDimensions, own(DimensionsRecord{}.emit())});
     before_depth_.push_back(1);
   }
   read_table({records.begin() + static_cast<std::ptrdiff_t>(first),
@@ -98,9 +87,9 @@ void CellTable::read_table(const std::vector<Record>& records) {
   CellEntry* last = nullptr;
   for (const Record& record : records) {
     if (record.id == rec::kRow) {
-      if (record.data.size() < kRowRecordSize)
-        throw Error("its cell table holds a short ROW record");
-      rows_[get_u16(record.data.data())].row_record = record.data;
+      const auto row = RowRecord::parse(record.data);
+      if (!row) throw Error(ErrorKind::unreadable, "its cell table holds a short ROW record");
+      rows_[row->row].row_record = *row;
     } else if (record.id == rec::kDbCell) {
       continue;  // rebuilt on write
     } else if (rec::is_cell(record.id)) {
@@ -114,24 +103,27 @@ void CellTable::read_table(const std::vector<Record>& records) {
 }
 
 void CellTable::add_cell(const Record& record, CellEntry*& last) {
-  const std::string_view data = record.data;
-  if (data.size() < 6) throw Error("its cell table holds a cell record that is too short");
+  if (record.data.size() < CellHeader::kSize) {
+    throw Error(ErrorKind::unreadable, "its cell table holds a cell record that is too short");
+  }
+  const CellHeader header = CellHeader::parse(record.data);
+  const std::uint16_t row = header.row;
   CellEntry entry;
   entry.record = record;
-  const std::uint16_t row = get_u16(data.data());
-  entry.first = entry.last = get_u16(data.data() + 2);
-  if (record.id == rec::kMulRk || record.id == rec::kMulBlank) {
-    const std::size_t each = record.id == rec::kMulRk ? 6 : 2;
-    const std::size_t count = (data.size() - 6) / each;
-    if ((data.size() - 6) % each != 0 || count == 0 ||
-        get_u16(data.data() + data.size() - 2) != entry.first + count - 1) {
-      throw Error(cell_error("a malformed run of cells", row, entry.first));
+  entry.first = entry.last = header.column;
+  if (is_run(record.id)) {
+    const auto run = CellRunRecord::parse(record.id, record.data);
+    if (!run || !run->consistent()) {
+      throw Error(ErrorKind::unreadable, cell_error("a malformed run of cells", row, entry.first));
     }
-    entry.last = static_cast<std::uint16_t>(entry.first + count - 1);
+    entry.last = run->last_column;
   }
   if (entry.last > kLastColumn)
-    throw Error(cell_error("a cell beyond column 256", row, entry.last));
-  if (!last_row_ || last_row_number_ != row) last_row_ = &rows_[row], last_row_number_ = row;
+    throw Error(ErrorKind::unreadable, cell_error("a cell beyond column 256", row, entry.last));
+  if (!last_row_ || last_row_number_ != row) {
+    last_row_ = &rows_[row];
+    last_row_number_ = row;
+  }
   auto& cells = last_row_->cells;
   if (cells.empty() || cells.back().last < entry.first) {  // the usual order
     cells.push_back(std::move(entry));
@@ -143,18 +135,16 @@ void CellTable::add_cell(const Record& record, CellEntry*& last) {
                        [](std::uint16_t column, const CellEntry& e) { return column < e.first; });
   if ((it != cells.begin() && std::prev(it)->last >= entry.first) ||
       (it != cells.end() && it->first <= entry.last)) {
-    throw Error(cell_error("two cell records for one cell", row, entry.first));
+    throw Error(ErrorKind::unreadable,
+                cell_error("two cell records for one cell", row, entry.first));
   }
   last = &*cells.insert(it, std::move(entry));
 }
 
 std::uint16_t CellTable::format_at(const RowEntry& row, std::uint16_t column) const {
-  const std::string_view r = row.row_record;
-  if (r.size() >= kRowRecordSize && (static_cast<unsigned char>(r[12]) & 0x80)) {  // row formatted
-    return get_u16(r.data() + 14) & 0x0FFF;
-  }
-  for (const ColumnFormat& format : column_formats_) {
-    if (column >= format.first && column <= format.last) return format.xf;
+  if (row.row_record && row.row_record->formatted()) return row.row_record->format_index();
+  for (const ColInfoRecord& columns : column_formats_) {
+    if (column >= columns.first_column && column <= columns.last_column) return columns.format;
   }
   return fallback_xf_;
 }
@@ -173,10 +163,9 @@ std::uint16_t CellTable::format_of(std::uint16_t row, std::uint16_t column) cons
   const RowEntry& row_entry = r != rows_.end() ? r->second : no_row;
   const auto it = find(row_entry.cells, column);
   if (it == row_entry.cells.end()) return format_at(row_entry, column);
-  const std::string_view data = it->record.data;
-  if (it->record.id == rec::kMulRk) return get_u16(data.data() + 4 + 6 * (column - it->first));
-  if (it->record.id == rec::kMulBlank) return get_u16(data.data() + 4 + 2 * (column - it->first));
-  return get_u16(data.data() + 4);
+  if (is_run(it->record.id))
+    return CellRunRecord::parse(it->record.id, it->record.data)->format(column - it->first);
+  return CellHeader::parse(it->record.data).format;
 }
 
 bool CellTable::has_cell(std::uint16_t row, std::uint16_t column) const {
@@ -229,10 +218,10 @@ void CellTable::set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t 
 }
 
 CellTable::CellEntry CellTable::cut(const CellEntry& run, std::uint16_t from, std::uint16_t to) {
-  const bool single = from == to;
-  const std::uint16_t id = run.record.id == rec::kMulRk ? (single ? rec::kRk : rec::kMulRk)
-                                                        : (single ? rec::kBlank : rec::kMulBlank);
-  return CellEntry{from, to, {id, own(cut_multiple(run.record, run.first, from, to))}, {}};
+  std::string body;
+  const std::uint16_t id =
+      CellRunRecord::parse(run.record.id, run.record.data)->emit_part(from, to, body);
+  return CellEntry{from, to, {id, own(std::move(body))}, {}};
 }
 
 void CellTable::carry_to_next_formula(std::uint16_t row, std::uint16_t column,
@@ -267,122 +256,119 @@ std::size_t CellTable::string_references() const {
   return count;
 }
 
-std::array<std::uint32_t, 4> CellTable::dimensions() const {
+DimensionsRecord CellTable::dimensions() const {
   // What the template declared, widened to every cell there is now.
-  std::array<std::uint32_t, 4> dims{dims_[0], dims_[1], dims_[2], dims_[3]};
-  bool empty = dims[1] <= dims[0] || dims[3] <= dims[2];
+  DimensionsRecord dimensions = declared_;
+  dimensions.reserved = 0;
+  bool empty = dimensions.empty();
   for (const auto& [number, row] : rows_) {
     if (row.cells.empty()) continue;
-    const std::uint32_t first = row.cells.front().first, end = row.cells.back().last + 1u;
+    const std::uint16_t first_column = row.cells.front().first;
+    const auto end_column = static_cast<std::uint16_t>(row.cells.back().last + 1);
     if (empty) {
-      dims = {number, number + 1u, first, end};
+      dimensions.first_row = number;
+      dimensions.end_row = number + 1u;
+      dimensions.first_column = first_column;
+      dimensions.end_column = end_column;
       empty = false;
       continue;
     }
-    dims[0] = std::min<std::uint32_t>(dims[0], number),
-    dims[1] = std::max<std::uint32_t>(dims[1], number + 1u);
-    dims[2] = std::min(dims[2], first), dims[3] = std::max(dims[3], end);
+    dimensions.first_row = std::min<std::uint32_t>(dimensions.first_row, number);
+    dimensions.end_row = std::max<std::uint32_t>(dimensions.end_row, number + 1u);
+    dimensions.first_column = std::min(dimensions.first_column, first_column);
+    dimensions.end_column = std::max(dimensions.end_column, end_column);
   }
-  return dims;
+  return dimensions;
 }
 
-std::string CellTable::row_body(std::uint16_t row_number, const RowEntry& row) const {
-  std::string body;
-  if (row.row_record.empty()) {  // default height, no format
-    put_u16(body, row_number);
-    put_u16(body, 0);
-    put_u16(body, 0);
-    put_u16(body, 0x00FF);
-    put_u32(body, 0);
-    put_u16(body, 0x0100);
-    put_u16(body, 0x000F);
+RowRecord CellTable::row_record(std::uint16_t number, const RowEntry& row) const {
+  RowRecord record;  // default height, no format
+  if (row.row_record) {
+    record = *row.row_record;
   } else {
-    body = row.row_record;
+    record.row = number;
   }
-  if (!row.cells.empty() && (row.touched || row.row_record.empty())) {
-    set_u16(body.data() + 2, row.cells.front().first);
-    set_u16(body.data() + 4, static_cast<std::uint16_t>(row.cells.back().last + 1));
+  if (!row.cells.empty() && (row.touched || !row.row_record)) {
+    record.first_column = row.cells.front().first;
+    record.end_column = static_cast<std::uint16_t>(row.cells.back().last + 1);
   }
-  return body;
+  return record;
 }
 
-void CellTable::write(std::string& out) const {
-  std::size_t blocks = 0;
-  std::uint32_t first_row = 0, end_row = 0;
-  int previous_block = -1;
-  for (const auto& [number, row] : rows_) {
-    if (number / kRowsPerBlock != previous_block) ++blocks, previous_block = number / kRowsPerBlock;
-    if (!row.cells.empty()) {
-      if (end_row == 0) first_row = number;
-      end_row = number + 1u;
-    }
-  }
+CellTable::RowIterator CellTable::end_of_block(RowIterator first) const {
+  const int block = first->first / kRowsPerBlock;
+  auto end = first;
+  while (end != rows_.end() && end->first / kRowsPerBlock == block) ++end;
+  return end;
+}
 
-  std::size_t index_at = std::string::npos;
-  std::uint32_t default_width_at = 0;
+std::size_t CellTable::block_count() const {
+  std::size_t count = 0;
+  for (auto block = rows_.begin(); block != rows_.end(); block = end_of_block(block)) ++count;
+  return count;
+}
+
+IndexRecord CellTable::index(const Positions& positions) const {
+  IndexRecord index;
+  bool any = false;
+  for (const auto& [number, row] : rows_) {
+    if (row.cells.empty()) continue;
+    if (!any) index.first_row = number;
+    index.end_row = number + 1u;
+    any = true;
+  }
+  index.default_width_at = positions.default_width_at;
+  index.dbcell_at = positions.dbcell_at;
+  return index;
+}
+
+void CellTable::write_before_table(std::string& out, Positions& positions) const {
   for (std::size_t i = 0; i < before_.size(); ++i) {
     const Record& record = before_[i];
+    const bool own = before_depth_[i] == 1;
     if (i == dimensions_) {
-      const auto dims = dimensions();
-      std::string body;
-      put_u32(body, dims[0]);
-      put_u32(body, dims[1]);
-      put_u16(body, static_cast<std::uint16_t>(dims[2]));
-      put_u16(body, static_cast<std::uint16_t>(dims[3]));
-      put_u16(body, 0);
-      append_record(out, rec::kDimensions, body);
-    } else if (record.id == rec::kIndex && before_depth_[i] == 1 && index_at == std::string::npos) {
-      index_at = out.size();
-      append_record(out, rec::kIndex, std::string(16 + 4 * blocks, '\0'));
+      append_record(out, rec::kDimensions, dimensions().emit());
+    } else if (own && record.id == rec::kIndex && !positions.index_at) {
+      positions.index_at = out.size();
+      append_record(out, rec::kIndex, std::string(IndexRecord::size(block_count()), '\0'));
     } else {
-      if (record.id == rec::kDefColWidth && before_depth_[i] == 1) {
-        default_width_at = static_cast<std::uint32_t>(out.size());
-      }
+      if (own && record.id == rec::kDefColWidth) positions.default_width_at = position(out);
       append_record(out, record.id, record.data);
     }
   }
   for (const Record& record : leading_) append_record(out, record.id, record.data);
+}
 
-  std::vector<std::uint32_t> dbcells;
+std::uint32_t CellTable::write_block(std::string& out, RowIterator first, RowIterator end) const {
+  const std::uint32_t first_row_at = position(out);
+  for (auto row = first; row != end; ++row)
+    append_record(out, rec::kRow, row_record(row->first, row->second).emit());
+  DbCellRecord dbcell;
+  std::uint32_t previous = first_row_at + kRecordHeaderSize + RowRecord::kSize;
+  for (auto row = first; row != end; ++row) {
+    dbcell.cell_distances.push_back(static_cast<std::uint16_t>(position(out) - previous));
+    previous = position(out);
+    for (const CellEntry& entry : row->second.cells) {
+      append_record(out, entry.record.id, entry.record.data);
+      for (const Record& t : entry.trailing) append_record(out, t.id, t.data);
+    }
+  }
+  const std::uint32_t dbcell_at = position(out);
+  dbcell.first_row_distance = dbcell_at - first_row_at;
+  append_record(out, rec::kDbCell, dbcell.emit());
+  return dbcell_at;
+}
+
+void CellTable::write(std::string& out) const {
+  Positions positions;
+  write_before_table(out, positions);
   for (auto block = rows_.begin(); block != rows_.end();) {
-    auto block_end = block;
-    while (block_end != rows_.end() &&
-           block_end->first / kRowsPerBlock == block->first / kRowsPerBlock) {
-      ++block_end;
-    }
-    const auto first_row_at = static_cast<std::uint32_t>(out.size());
-    for (auto r = block; r != block_end; ++r)
-      append_record(out, rec::kRow, row_body(r->first, r->second));
-    std::vector<std::uint32_t> cells_at;
-    for (auto r = block; r != block_end; ++r) {
-      cells_at.push_back(static_cast<std::uint32_t>(out.size()));
-      for (const CellEntry& entry : r->second.cells) {
-        append_record(out, entry.record.id, entry.record.data);
-        for (const Record& t : entry.trailing) append_record(out, t.id, t.data);
-      }
-    }
-    const auto dbcell_at = static_cast<std::uint32_t>(out.size());
-    std::string body;
-    put_u32(body, dbcell_at - first_row_at);
-    for (std::size_t k = 0; k < cells_at.size(); ++k) {
-      const std::uint32_t from = k == 0 ? first_row_at + 4 + kRowRecordSize : cells_at[k - 1];
-      put_u16(body, static_cast<std::uint16_t>(cells_at[k] - from));
-    }
-    append_record(out, rec::kDbCell, body);
-    dbcells.push_back(dbcell_at);
+    const auto block_end = end_of_block(block);
+    positions.dbcell_at.push_back(write_block(out, block, block_end));
     block = block_end;
   }
-
   for (const Record& record : after_) append_record(out, record.id, record.data);
-
-  if (index_at != std::string::npos) {
-    char* p = out.data() + index_at + 4;
-    set_u32(p, 0);
-    set_u32(p + 4, first_row);
-    set_u32(p + 8, end_row);
-    set_u32(p + 12, default_width_at);
-    for (std::size_t k = 0; k < dbcells.size(); ++k) set_u32(p + 16 + 4 * k, dbcells[k]);
-  }
+  if (positions.index_at) patch_record(out, *positions.index_at, index(positions).emit());
 }
 
 }  // namespace xls

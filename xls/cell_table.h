@@ -5,15 +5,16 @@
 // 32 rows) and the sheet's INDEX and DIMENSIONS records are updated; every record outside
 // the cell table keeps its bytes.
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "xls/record_stream.h"
+#include "xls/sheet_records.h"
 
 namespace xls {
 
@@ -49,9 +50,16 @@ class CellTable {
     std::vector<Record> trailing;  // STRING, SHRFMLA, ARRAY, CONTINUE, ... that follow it
   };
   struct RowEntry {
-    std::string_view row_record;  // empty when the template has no ROW record for it
+    std::optional<RowRecord> row_record;  // the template's, if it has one for the row
     bool touched = false;
     std::vector<CellEntry> cells;  // by column
+  };
+  using RowIterator = std::map<std::uint16_t, RowEntry>::const_iterator;
+  // Where the records that INDEX points to landed while the sheet was written.
+  struct Positions {
+    std::optional<std::size_t> index_at;  // INDEX itself, written before it can be filled
+    std::uint32_t default_width_at = 0;
+    std::vector<std::uint32_t> dbcell_at;
   };
 
   void read_table(const std::vector<Record>& records);
@@ -64,8 +72,15 @@ class CellTable {
   CellEntry cut(const CellEntry& run, std::uint16_t from, std::uint16_t to);
   void carry_to_next_formula(std::uint16_t row, std::uint16_t column, std::vector<Record> records);
   std::string_view own(std::string bytes);
-  std::string row_body(std::uint16_t row_number, const RowEntry& row) const;
-  std::array<std::uint32_t, 4> dimensions() const;
+
+  // The parts of write(): the records up to the cell table, one block of rows, the INDEX.
+  void write_before_table(std::string& out, Positions& positions) const;
+  std::uint32_t write_block(std::string& out, RowIterator first, RowIterator end) const;
+  RowIterator end_of_block(RowIterator first) const;
+  std::size_t block_count() const;
+  RowRecord row_record(std::uint16_t number, const RowEntry& row) const;
+  DimensionsRecord dimensions() const;
+  IndexRecord index(const Positions& positions) const;
 
   std::vector<Record> before_;  // BOF up to the cell table
   std::vector<std::uint8_t> before_depth_;
@@ -73,13 +88,10 @@ class CellTable {
   std::map<std::uint16_t, RowEntry> rows_;
   RowEntry* last_row_ = nullptr;  // where the previous cell went, while reading the table
   std::uint16_t last_row_number_ = 0;
-  std::vector<Record> after_;             // the rest, EOF included
-  std::size_t dimensions_ = 0;            // index in before_
-  std::uint32_t dims_[4] = {0, 0, 0, 0};  // first row, last row + 1, first column, last column + 1
-  struct ColumnFormat {
-    std::uint16_t first, last, xf;
-  };
-  std::vector<ColumnFormat> column_formats_;
+  std::vector<Record> after_;   // the rest, EOF included
+  std::size_t dimensions_ = 0;  // index in before_
+  DimensionsRecord declared_;   // what the template's DIMENSIONS said
+  std::vector<ColInfoRecord> column_formats_;
   std::uint16_t fallback_xf_;
   std::deque<std::string> owned_;
 };

@@ -13,7 +13,8 @@ namespace xls {
 using namespace cfb;
 
 std::u16string DirectoryEntry::name() const {
-  const std::size_t bytes = std::min<std::size_t>(get_u16(raw.data() + kEntryNameLength), 64);
+  const std::size_t bytes =
+      std::min<std::size_t>(get_u16(raw.data() + kEntryNameLength), kNameBytes);
   std::u16string out;
   for (std::size_t i = 0; i + 1 < bytes; i += 2) {
     const char16_t c = get_u16(raw.data() + i);
@@ -68,18 +69,22 @@ class ChainReader {
     while (needed == 0 || chain.size() < needed) {
       if (sector == kEndOfChain && needed == 0) break;
       if (sector >= kMaxRegularSector) {
-        throw Error(what + " ends before its length (" + kind_ + " chain broken)");
+        throw Error(ErrorKind::unreadable,
+                    what + " ends before its length (" + kind_ + " chain broken)");
       }
       if (sector >= count_) {
-        throw Error(what + " points to " + kind_ + " sector " + std::to_string(sector) +
-                    ", beyond the end of the data (truncated file?)");
+        throw Error(ErrorKind::unreadable, what + " points to " + kind_ + " sector " +
+                                               std::to_string(sector) +
+                                               ", beyond the end of the data (truncated file?)");
       }
       if (sector >= table_.size()) {
-        throw Error(what + " uses " + kind_ + " sector " + std::to_string(sector) +
-                    ", which its allocation table does not cover");
+        throw Error(ErrorKind::unreadable, what + " uses " + kind_ + " sector " +
+                                               std::to_string(sector) +
+                                               ", which its allocation table does not cover");
       }
       if (seen_[sector] == stamp_) {
-        throw Error(what + " loops back to " + kind_ + " sector " + std::to_string(sector));
+        throw Error(ErrorKind::unreadable,
+                    what + " loops back to " + kind_ + " sector " + std::to_string(sector));
       }
       seen_[sector] = stamp_;
       chain.push_back(sector);
@@ -90,7 +95,8 @@ class ChainReader {
 
   std::string read(std::uint32_t start, std::uint64_t size, const std::string& what) {
     if (size > static_cast<std::uint64_t>(count_) * sector_size_) {
-      throw Error(what + " claims " + std::to_string(size) + " bytes, more than the file holds");
+      throw Error(ErrorKind::unreadable,
+                  what + " claims " + std::to_string(size) + " bytes, more than the file holds");
     }
     const std::uint64_t needed = (size + sector_size_ - 1) / sector_size_;
     std::string out;
@@ -114,8 +120,9 @@ class ChainReader {
 };
 
 std::vector<std::uint32_t> read_table(std::string_view bytes) {
-  std::vector<std::uint32_t> table(bytes.size() / 4);
-  for (std::size_t i = 0; i < table.size(); ++i) table[i] = get_u32(bytes.data() + 4 * i);
+  std::vector<std::uint32_t> table(bytes.size() / kSectorNumberSize);
+  for (std::size_t i = 0; i < table.size(); ++i)
+    table[i] = get_u32(bytes.data() + kSectorNumberSize * i);
   return table;
 }
 
@@ -125,30 +132,32 @@ std::vector<std::uint32_t> fat_sector_list(std::string_view header, std::string_
   const std::uint32_t fat_count = get_u32(header.data() + kHeaderFatSectors);
   std::uint32_t difat_count = get_u32(header.data() + kHeaderDifatSectors);
   if (fat_count > sector_count || difat_count > sector_count) {
-    throw Error("its header counts more FAT sectors than the file holds (truncated file?)");
+    throw Error(ErrorKind::unreadable,
+                "its header counts more FAT sectors than the file holds (truncated file?)");
   }
   std::vector<std::uint32_t> list;
   for (std::uint32_t i = 0; i < kHeaderFatEntries && list.size() < fat_count; ++i) {
-    list.push_back(get_u32(header.data() + kHeaderDifat + 4 * i));
+    list.push_back(get_u32(header.data() + kHeaderDifat + kSectorNumberSize * i));
   }
   std::uint32_t next = get_u32(header.data() + kHeaderFirstDifat);
-  const std::uint32_t per_sector = sector_size / 4 - 1;
+  const std::uint32_t per_sector = numbers_per_sector(sector_size) - 1;  // then the next
   for (; list.size() < fat_count && difat_count > 0; --difat_count) {
-    if (next >= sector_count) throw Error("its DIFAT chain leaves the file (truncated file?)");
+    if (next >= sector_count)
+      throw Error(ErrorKind::unreadable, "its DIFAT chain leaves the file (truncated file?)");
     const char* p = sectors.data() + static_cast<std::size_t>(next) * sector_size;
     for (std::uint32_t i = 0; i < per_sector && list.size() < fat_count; ++i) {
-      list.push_back(get_u32(p + 4 * i));
+      list.push_back(get_u32(p + kSectorNumberSize * i));
     }
-    next = get_u32(p + 4 * per_sector);
+    next = get_u32(p + kSectorNumberSize * per_sector);
   }
   if (list.size() < fat_count)
-    throw Error("its DIFAT lists fewer FAT sectors than the header counts");
+    throw Error(ErrorKind::unreadable, "its DIFAT lists fewer FAT sectors than the header counts");
   return list;
 }
 
 void walk_tree(std::vector<DirectoryEntry>& entries) {
   if (entries.empty() || entries[0].type() != EntryType::root) {
-    throw Error("its directory does not begin with the root entry");
+    throw Error(ErrorKind::unreadable, "its directory does not begin with the root entry");
   }
   entries[0].in_tree = true;
   std::vector<std::uint32_t> pending{0};
@@ -160,15 +169,18 @@ void walk_tree(std::vector<DirectoryEntry>& entries) {
       const std::uint32_t index = siblings.back();
       siblings.pop_back();
       if (index == kNoStream) continue;
-      if (index >= entries.size()) throw Error("its directory links to a missing entry");
+      if (index >= entries.size())
+        throw Error(ErrorKind::unreadable, "its directory links to a missing entry");
       DirectoryEntry& entry = entries[index];
       if (entry.in_tree)
-        throw Error("its directory tree loops back to entry " + std::to_string(index));
+        throw Error(ErrorKind::unreadable,
+                    "its directory tree loops back to entry " + std::to_string(index));
       if (entry.type() != EntryType::storage && entry.type() != EntryType::stream) {
-        throw Error("its directory tree links to an unused entry");
+        throw Error(ErrorKind::unreadable, "its directory tree links to an unused entry");
       }
-      if (get_u16(entry.raw.data() + kEntryNameLength) > 64) {
-        throw Error("its directory holds an entry with a name longer than 31 characters");
+      if (get_u16(entry.raw.data() + kEntryNameLength) > kNameBytes) {
+        throw Error(ErrorKind::unreadable,
+                    "its directory holds an entry with a name longer than 31 characters");
       }
       entry.in_tree = true;
       entry.parent = storage;
@@ -182,23 +194,28 @@ void walk_tree(std::vector<DirectoryEntry>& entries) {
 }  // namespace
 
 CompoundFile CompoundFile::parse(std::string_view bytes) {
-  if (bytes.size() < 8 || std::memcmp(bytes.data(), kSignature, 8) != 0) {
-    throw Error("it is not a compound document (OLE2) file");
+  if (bytes.size() < sizeof kSignature ||
+      std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0) {
+    throw Error(ErrorKind::unreadable, "it is not a compound document (OLE2) file");
   }
-  if (bytes.size() < 512) throw Error("it is truncated (shorter than a compound file header)");
+  if (bytes.size() < kHeaderSize)
+    throw Error(ErrorKind::unreadable, "it is truncated (shorter than a compound file header)");
   CompoundFile file;
-  std::memcpy(file.header_.data(), bytes.data(), 512);
+  std::memcpy(file.header_.data(), bytes.data(), kHeaderSize);
   const char* h = file.header_.data();
   file.major_version_ = get_u16(h + kHeaderMajorVersion);
   const std::uint16_t shift = get_u16(h + kHeaderSectorShift);
   if ((file.major_version_ != 3 && file.major_version_ != 4) ||
-      get_u16(h + kHeaderByteOrder) != 0xFFFE || (shift != 9 && shift != 12) ||
-      get_u16(h + kHeaderMiniSectorShift) != 6 ||
+      get_u16(h + kHeaderByteOrder) != kByteOrderMark ||
+      (shift != kSectorShiftVersion3 && shift != kSectorShiftVersion4) ||
+      get_u16(h + kHeaderMiniSectorShift) != kMiniSectorShift ||
       get_u32(h + kHeaderMiniCutoff) != kMiniStreamCutoff) {
-    throw Error("its compound file header is invalid or of an unknown version");
+    throw Error(ErrorKind::unreadable,
+                "its compound file header is invalid or of an unknown version");
   }
   const std::uint32_t sector_size = 1u << shift;
-  if (bytes.size() < sector_size) throw Error("it is truncated (shorter than its first sector)");
+  if (bytes.size() < sector_size)
+    throw Error(ErrorKind::unreadable, "it is truncated (shorter than its first sector)");
 
   // Sector n starts at (n + 1) * sector size; a short last sector reads as if zero-padded.
   std::string sectors(bytes.substr(sector_size));
@@ -207,9 +224,11 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
       std::min<std::size_t>(sectors.size() / sector_size, kMaxRegularSector));
 
   std::string fat_bytes;
-  for (std::uint32_t sector : fat_sector_list({h, 512}, sectors, sector_size, sector_count)) {
+  for (std::uint32_t sector :
+       fat_sector_list({h, kHeaderSize}, sectors, sector_size, sector_count)) {
     if (sector >= sector_count)
-      throw Error("its FAT lies beyond the end of the file (truncated file?)");
+      throw Error(ErrorKind::unreadable,
+                  "its FAT lies beyond the end of the file (truncated file?)");
     fat_bytes.append(sectors, static_cast<std::size_t>(sector) * sector_size, sector_size);
   }
   const std::vector<std::uint32_t> fat = read_table(fat_bytes);

@@ -14,17 +14,19 @@
 #include <utility>
 #include <vector>
 
+#include "xls/compound_file_layout.h"
+
 namespace xls {
 
 enum class EntryType : std::uint8_t { empty = 0, storage = 1, stream = 2, root = 5 };
 
 struct DirectoryEntry {
-  std::array<char, 128> raw{};
+  std::array<char, cfb::kEntrySize> raw{};
   std::string data;      // contents, for streams
   bool in_tree = false;  // reachable from the root entry; others are written as free slots
-  std::uint32_t parent = 0xFFFFFFFF;  // the storage whose tree holds it
+  std::uint32_t parent = cfb::kNoStream;  // the storage whose tree holds it
 
-  EntryType type() const { return static_cast<EntryType>(raw[66]); }
+  EntryType type() const { return static_cast<EntryType>(raw[cfb::kEntryType]); }
   std::u16string name() const;
   std::uint32_t left() const;
   std::uint32_t right() const;
@@ -38,7 +40,7 @@ class CompoundFile {
   // Throws Error with a description of what is wrong (no file name: the caller adds it).
   static CompoundFile parse(std::string_view bytes);
 
-  // A new file (version 3, 512-byte sectors) with these streams directly under the root.
+  // A new file (version 3: 512-byte sectors) with these streams directly under the root.
   static CompoundFile create(const std::vector<std::pair<std::u16string, std::string>>& streams);
 
   // The stream directly under the root with this name, compared without case.
@@ -57,7 +59,7 @@ class CompoundFile {
   std::string serialize_with(std::size_t index, std::string_view data) const;
 
  private:
-  std::array<char, 512> header_{};
+  std::array<char, cfb::kHeaderSize> header_{};
   int major_version_ = 3;
   std::vector<DirectoryEntry> entries_;
 };

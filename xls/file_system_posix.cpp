@@ -18,8 +18,8 @@ namespace {
 constexpr std::uint64_t kLargestFile = 2ull << 30;  // BIFF8 stream offsets are 32-bit
 
 [[noreturn]] void fail(const char* action, const std::filesystem::path& path, int error) {
-  throw Error(std::string("cannot ") + action + " '" + path.string() +
-              "': " + std::strerror(error));
+  throw Error(ErrorKind::file_access, std::string("cannot ") + action + " '" + path.string() +
+                                          "': " + std::strerror(error));
 }
 
 class PosixFiles final : public FileSystem {
@@ -35,7 +35,8 @@ class PosixFiles final : public FileSystem {
     }
     if (static_cast<std::uint64_t>(info.st_size) > kLargestFile) {
       ::close(fd);
-      throw Error("cannot open '" + path.string() + "': it is too large for a workbook");
+      throw Error(ErrorKind::file_access,
+                  "cannot open '" + path.string() + "': it is too large for a workbook");
     }
     std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;

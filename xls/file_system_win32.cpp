@@ -36,8 +36,8 @@ std::string system_message(DWORD code) {
 
 [[noreturn]] void fail(const char* action, const std::filesystem::path& path,
                        DWORD code = GetLastError()) {
-  throw Error(std::string("cannot ") + action + " '" + path.string() +
-              "': " + system_message(code));
+  throw Error(ErrorKind::file_access, std::string("cannot ") + action + " '" + path.string() +
+                                          "': " + system_message(code));
 }
 
 HANDLE handle_of(FileSystem::Handle file) {
@@ -58,7 +58,8 @@ class WindowsFiles final : public FileSystem {
     }
     if (static_cast<ULONGLONG>(size.QuadPart) > kLargestFile) {
       CloseHandle(file);
-      throw Error("cannot open '" + path.string() + "': it is too large for a workbook");
+      throw Error(ErrorKind::file_access,
+                  "cannot open '" + path.string() + "': it is too large for a workbook");
     }
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t done = 0;

@@ -2,6 +2,7 @@
 // Little-endian integers in byte buffers: every number in a compound file and in a BIFF
 // record is stored this way. Readers take a checked span; writers append or patch.
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -62,12 +63,69 @@ inline void put_u32(std::string& out, std::uint32_t v) {
   out.append(b, 4);
 }
 
+inline void put_u64(std::string& out, std::uint64_t v) {
+  char b[8];
+  set_u64(b, v);
+  out.append(b, 8);
+}
+
 inline void put_f64(std::string& out, double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  char b[8];
-  set_u64(b, bits);
-  out.append(b, 8);
+  put_u64(out, bits);
 }
+
+// Reads fields one after another from a record body; the caller checks its length first.
+class FieldReader {
+ public:
+  explicit FieldReader(std::string_view bytes) : bytes_(bytes) {}
+
+  std::uint8_t u8() { return static_cast<std::uint8_t>(bytes_[advance(1)]); }
+  std::uint16_t u16() { return get_u16(bytes_.data() + advance(2)); }
+  std::uint32_t u32() { return get_u32(bytes_.data() + advance(4)); }
+  std::uint64_t u64() { return get_u64(bytes_.data() + advance(8)); }
+  double f64() { return get_f64(bytes_.data() + advance(8)); }
+  // What follows the fields read so far.
+  std::string_view rest() const { return bytes_.substr(position_); }
+
+ private:
+  std::size_t advance(std::size_t size) {
+    assert(position_ + size <= bytes_.size());
+    position_ += size;
+    return position_ - size;
+  }
+
+  std::string_view bytes_;
+  std::size_t position_ = 0;
+};
+
+// Writes fields one after another into `size` bytes appended to `out`: sized once, then
+// filled in place.
+class FieldWriter {
+ public:
+  FieldWriter(std::string& out, std::size_t size) : out_(out), position_(out.size()) {
+    out.resize(position_ + size);
+  }
+
+  void u8(std::uint8_t v) { out_[advance(1)] = static_cast<char>(v); }
+  void u16(std::uint16_t v) { set_u16(out_.data() + advance(2), v); }
+  void u32(std::uint32_t v) { set_u32(out_.data() + advance(4), v); }
+  void u64(std::uint64_t v) { set_u64(out_.data() + advance(8), v); }
+  void f64(double v) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    u64(bits);
+  }
+
+ private:
+  std::size_t advance(std::size_t size) {
+    assert(position_ + size <= out_.size());
+    position_ += size;
+    return position_ - size;
+  }
+
+  std::string& out_;
+  std::size_t position_;
+};
 
 }  // namespace xls

@@ -2,6 +2,7 @@
 // The BIFF8 record stream of a workbook, split into the globals substream and one
 // substream per sheet. Records are views into the stream's bytes, which the owner keeps.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,7 +32,14 @@ struct RecordStream {
 // its end or lack their end-of-file records.
 RecordStream parse_record_stream(std::string_view stream);
 
-// Appends a record with its 4-byte header.
+// Every record starts with its id and the length of its body, 16 bits each.
+inline constexpr std::size_t kRecordHeaderSize = 4;
+
+// Appends a record with its header.
 void append_record(std::string& out, std::uint16_t id, std::string_view data);
+
+// Overwrites the start of the body of the record whose header begins at `record_at`: for a
+// record written before what it describes (INDEX), once that is known. `data` must fit.
+void patch_record(std::string& out, std::size_t record_at, std::string_view data);
 
 }  // namespace xls

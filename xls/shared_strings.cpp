@@ -10,7 +10,8 @@
 namespace xls {
 
 void SharedStrings::load(std::vector<std::string_view> parts) {
-  if (parts.empty() || parts[0].size() < 8) throw Error("its shared string table is too short");
+  if (parts.empty() || parts[0].size() < 8)
+    throw Error(ErrorKind::unreadable, "its shared string table is too short");
   ContinuedReader reader(parts);
   reader.u32();  // total number of references; recounted on save
   const std::uint32_t unique = reader.u32();

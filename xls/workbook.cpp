@@ -4,28 +4,17 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "xls/biff_string.h"
 #include "xls/cell_reader.h"
-#include "xls/little_endian.h"
+#include "xls/cell_records.h"
 #include "xls/record_ids.h"
 #include "xls/rk_number.h"
 #include "xls/text.h"
+#include "xls/workbook_records.h"
 #include "xls/workbook_state.h"
 
 namespace xls {
 
 namespace {
-
-SheetEntry read_sheet_entry(const Record& record, std::size_t index) {
-  SheetEntry sheet;
-  sheet.record = index;
-  std::size_t pos = 6;
-  if (record.data.size() < 8 || !read_unicode_string(record.data, pos, true, sheet.name)) {
-    throw Error("a sheet entry (BOUNDSHEET record) of it is malformed");
-  }
-  sheet.type = static_cast<std::uint8_t>(record.data[5]);
-  return sheet;
-}
 
 void read_globals(Workbook::State& state) {
   const auto& globals = state.records.globals.records;
@@ -35,13 +24,18 @@ void read_globals(Workbook::State& state) {
   for (std::size_t i = 0; i < globals.size(); ++i) {
     const Record& record = globals[i];
     if (record.id == rec::kBoundSheet) {
-      SheetEntry sheet = read_sheet_entry(record, i);
-      const auto found = starts.find(get_u32(record.data.data()));
+      const auto bound = BoundSheetRecord::parse(record.data);
+      if (!bound) {
+        throw Error(ErrorKind::unreadable, "a sheet entry (BOUNDSHEET record) of it is malformed");
+      }
+      SheetEntry sheet{bound->name, bound->type, i, std::nullopt};
+      const auto found = starts.find(bound->position);
       if (found != starts.end()) {
         sheet.substream = found->second;
-      } else if (sheet.type != 6) {  // Visual Basic modules have no substream of their own
-        throw Error("its sheet '" + utf16_to_utf8(sheet.name) + "' points to offset " +
-                    std::to_string(get_u32(record.data.data())) + ", where no sheet begins");
+      } else if (sheet.type != BoundSheetRecord::kVbaModule) {
+        throw Error(ErrorKind::unreadable,
+                    "its sheet '" + utf16_to_utf8(sheet.name) + "' points to offset " +
+                        std::to_string(bound->position) + ", where no sheet begins");
       }
       state.sheets.push_back(std::move(sheet));
     } else if (record.id == rec::kSst && !state.strings.present()) {
@@ -84,13 +78,14 @@ Workbook Workbook::load(std::string bytes, std::string name, const FileSystem& f
   try {
     state->container = CompoundFile::parse(bytes);
     const auto entry = find_workbook_stream(state->container);
-    if (!entry) throw Error("it holds no Workbook stream (not an Excel workbook?)");
+    if (!entry)
+      throw Error(ErrorKind::unreadable, "it holds no Workbook stream (not an Excel workbook?)");
     state->stream_entry = *entry;
     state->stream = state->container.take_stream(*entry);
     state->records = parse_record_stream(state->stream);
     read_globals(*state);
   } catch (const Error& error) {
-    throw Error("cannot open '" + state->name + "': " + error.what());
+    throw Error(error.kind(), "cannot open '" + state->name + "': " + error.what());
   }
   return Workbook(std::move(state));
 }
@@ -122,15 +117,15 @@ std::vector<std::u16string> Workbook::sheet_names() const {
 
 SheetKind Workbook::sheet_kind(std::size_t sheet) const {
   if (sheet >= state_->sheets.size())
-    throw Error("there is no sheet number " + std::to_string(sheet + 1));
+    throw Error(ErrorKind::no_such_cell, "there is no sheet number " + std::to_string(sheet + 1));
   switch (state_->sheets[sheet].type) {
-    case 0:
+    case BoundSheetRecord::kWorksheet:
       return SheetKind::worksheet;
-    case 1:
+    case BoundSheetRecord::kMacroSheet:
       return SheetKind::macro_sheet;
-    case 2:
+    case BoundSheetRecord::kChart:
       return SheetKind::chart;
-    case 6:
+    case BoundSheetRecord::kVbaModule:
       return SheetKind::vba_module;
     default:
       return SheetKind::other;
@@ -153,19 +148,21 @@ struct Workbook::Place {
 Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_t column) const {
   State& s = *state_;
   if (sheet >= s.sheets.size())
-    throw Error("there is no sheet number " + std::to_string(sheet + 1));
+    throw Error(ErrorKind::no_such_cell, "there is no sheet number " + std::to_string(sheet + 1));
   if (row < 1 || row > kMaxRow) {
-    throw Error("row " + std::to_string(row) + " is outside the sheet: rows go from 1 to 65536");
+    throw Error(ErrorKind::no_such_cell,
+                "row " + std::to_string(row) + " is outside the sheet: rows go from 1 to 65536");
   }
   if (column < 1 || column > kMaxColumn) {
-    throw Error("column " + std::to_string(column) +
-                " is outside the sheet: columns go from 1 to 256");
+    throw Error(ErrorKind::no_such_cell, "column " + std::to_string(column) +
+                                             " is outside the sheet: columns go from 1 to 256");
   }
   const SheetEntry& entry = s.sheets[sheet];
   const std::uint16_t bof_type = entry.substream ? s.records.sheets[*entry.substream].type : 0;
-  if ((entry.type != 0 && entry.type != 1) ||
-      (bof_type != rec::kBofWorksheet && bof_type != rec::kBofMacroSheet)) {
-    throw Error("sheet '" + utf8(entry.name) + "' is not a worksheet and holds no cells");
+  if ((entry.type != BoundSheetRecord::kWorksheet && entry.type != BoundSheetRecord::kMacroSheet) ||
+      (bof_type != BofRecord::kWorksheet && bof_type != BofRecord::kMacroSheet)) {
+    throw Error(ErrorKind::no_such_cell,
+                "sheet '" + utf8(entry.name) + "' is not a worksheet and holds no cells");
   }
   auto table = s.tables.find(*entry.substream);
   if (table == s.tables.end()) {
@@ -175,8 +172,8 @@ Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_
                                s.formats.default_cell_format())
                   .first;
     } catch (const Error& error) {
-      throw Error("cannot write to sheet '" + utf8(entry.name) + "' of '" + s.name +
-                  "': " + error.what());
+      throw Error(error.kind(), "cannot write to sheet '" + utf8(entry.name) + "' of '" + s.name +
+                                    "': " + error.what());
     }
   }
   return {*entry.substream, &table->second, static_cast<std::uint16_t>(row - 1),
@@ -189,19 +186,13 @@ std::uint16_t Workbook::format_for(const Place& at, std::u16string_view number_f
     return state_->formats.format_for(at.table->format_of(at.row, at.column), number_format,
                                       quote_prefix);
   } catch (const Error& error) {
-    throw Error("cannot format the cell at row " + std::to_string(at.row + 1) + ", column " +
-                std::to_string(at.column + 1) + " of '" + state_->name + "': " + error.what());
+    throw Error(error.kind(), "cannot format the cell at row " + std::to_string(at.row + 1) +
+                                  ", column " + std::to_string(at.column + 1) + " of '" +
+                                  state_->name + "': " + error.what());
   }
 }
 
-void Workbook::store(const Place& at, std::uint16_t record_id, std::uint16_t xf,
-                     std::string_view value) {
-  std::string body;
-  body.reserve(6 + value.size());
-  put_u16(body, at.row);
-  put_u16(body, at.column);
-  put_u16(body, xf);
-  body.append(value);
+void Workbook::store(const Place& at, std::uint16_t record_id, std::string body) {
   at.table->set_cell(at.row, at.column, record_id, std::move(body));
   state_->edited.insert(at.substream);
   state_->changed = true;
@@ -211,48 +202,51 @@ void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column
                         std::u16string_view text, bool quote_prefix) {
   const Place at = place(sheet, row, column);
   if (text.size() > kMaxTextLength) {
-    throw Error("the text is " + std::to_string(text.size()) +
-                " characters long; a cell holds at most 32767 characters");
+    throw Error(ErrorKind::bad_value,
+                "the text is " + std::to_string(text.size()) +
+                    " characters long; a cell holds at most 32767 characters");
   }
-  const std::uint16_t xf = format_for(at, {}, quote_prefix);
-  std::string value;
-  put_u32(value, state_->strings.add(text));
-  store(at, rec::kLabelSst, xf, value);
+  const LabelSstRecord record{{at.row, at.column, format_for(at, {}, quote_prefix)},
+                              state_->strings.add(text)};
+  store(at, record.kId, record.emit());
 }
 
 void Workbook::set_number(std::size_t sheet, std::int64_t row, std::int64_t column, double number,
                           std::u16string_view number_format) {
   const Place at = place(sheet, row, column);
-  if (!std::isfinite(number)) throw Error("a cell holds only finite numbers");
-  const std::uint16_t xf = format_for(at, number_format, false);
-  std::string value;
+  if (!std::isfinite(number)) throw Error(ErrorKind::bad_value, "a cell holds only finite numbers");
+  const CellHeader cell{at.row, at.column, format_for(at, number_format, false)};
   if (const auto rk = encode_rk(number)) {
-    put_u32(value, *rk);
-    store(at, rec::kRk, xf, value);
+    const RkRecord record{cell, *rk};
+    store(at, record.kId, record.emit());
   } else {
-    put_f64(value, number);
-    store(at, rec::kNumber, xf, value);
+    const NumberRecord record{cell, number};
+    store(at, record.kId, record.emit());
   }
 }
 
 void Workbook::set_boolean(std::size_t sheet, std::int64_t row, std::int64_t column, bool value) {
   const Place at = place(sheet, row, column);
-  const std::uint16_t xf = format_for(at, {}, false);
-  store(at, rec::kBoolErr, xf, std::string{static_cast<char>(value ? 1 : 0), 0});
+  const BoolErrRecord record{{at.row, at.column, format_for(at, {}, false)},
+                             static_cast<std::uint8_t>(value ? 1 : 0),
+                             false};
+  store(at, record.kId, record.emit());
 }
 
 void Workbook::set_error(std::size_t sheet, std::int64_t row, std::int64_t column,
                          std::uint8_t code) {
   const Place at = place(sheet, row, column);
-  if (!is_error_code(code)) throw Error("there is no error value numbered " + std::to_string(code));
-  const std::uint16_t xf = format_for(at, {}, false);
-  store(at, rec::kBoolErr, xf, std::string{static_cast<char>(code), 1});
+  if (!is_error_code(code))
+    throw Error(ErrorKind::bad_value, "there is no error value numbered " + std::to_string(code));
+  const BoolErrRecord record{{at.row, at.column, format_for(at, {}, false)}, code, true};
+  store(at, record.kId, record.emit());
 }
 
 void Workbook::clear_value(std::size_t sheet, std::int64_t row, std::int64_t column) {
   const Place at = place(sheet, row, column);
   if (!at.table->has_cell(at.row, at.column)) return;
-  store(at, rec::kBlank, at.table->format_of(at.row, at.column), {});
+  const BlankRecord record{{at.row, at.column, at.table->format_of(at.row, at.column)}};
+  store(at, record.kId, record.emit());
 }
 
 std::u16string Workbook::number_format_at(std::size_t sheet, std::int64_t row,
@@ -268,7 +262,7 @@ bool Workbook::date_1904() const {
 std::vector<Cell> Workbook::cells(std::size_t sheet) const {
   const State& s = *state_;
   if (sheet >= s.sheets.size())
-    throw Error("there is no sheet number " + std::to_string(sheet + 1));
+    throw Error(ErrorKind::no_such_cell, "there is no sheet number " + std::to_string(sheet + 1));
   std::vector<Cell> out;
   const auto& substream = s.sheets[sheet].substream;
   if (!substream) return out;
@@ -300,12 +294,14 @@ std::string Workbook::to_bytes() const {
 }
 
 void Workbook::save() {
-  if (state_->path.empty()) throw Error("the workbook has no file yet: save it under a name first");
+  if (state_->path.empty())
+    throw Error(ErrorKind::file_access, "the workbook has no file yet: save it under a name first");
   save_as(state_->path);
 }
 
 void Workbook::save_as(const std::filesystem::path& path) {
-  if (path.empty()) throw Error("cannot save the workbook: no file name given");
+  if (path.empty())
+    throw Error(ErrorKind::file_access, "cannot save the workbook: no file name given");
   save_atomically(*state_->files, path, to_bytes());
   state_->path = path;
 }

@@ -3,7 +3,7 @@
 // (text, numbers, booleans, error values) written into cells of its worksheets, saved.
 // Everything the engine does not change is kept byte for byte: other streams of the file,
 // other sheets, and the records of the written sheet outside its cell table. Every failure
-// is an xls::Error numbered 1004.
+// is an xls::Error of the kind that says what was refused.
 
 #include <cstddef>
 #include <cstdint>
@@ -99,8 +99,8 @@ class Workbook {
   Place place(std::size_t sheet, std::int64_t row, std::int64_t column) const;
   // The cell format a value written there gets (see CellFormats::format_for).
   std::uint16_t format_for(const Place& at, std::u16string_view number_format, bool quote_prefix);
-  // Stores a cell record: row, column, cell format `xf`, then `value`.
-  void store(const Place& at, std::uint16_t record_id, std::uint16_t xf, std::string_view value);
+  // Puts the cell record `body` (row, column and cell format first) into its sheet.
+  void store(const Place& at, std::uint16_t record_id, std::string body);
 
   std::unique_ptr<State> state_;
 };

@@ -18,7 +18,7 @@ namespace xls {
 
 struct SheetEntry {
   std::u16string name;
-  std::uint8_t type = 0;                 // as BOUNDSHEET says: 0 sheet, 1 macros, 2 chart, 6 module
+  std::uint8_t type = 0;                 // as BOUNDSHEET says (BoundSheetRecord::kWorksheet, ...)
   std::size_t record = 0;                // its BOUNDSHEET among the globals records
   std::optional<std::size_t> substream;  // among RecordStream::sheets
 };

@@ -7,6 +7,8 @@
 
 #include "xls/little_endian.h"
 #include "xls/record_ids.h"
+#include "xls/sheet_records.h"
+#include "xls/workbook_records.h"
 #include "xls/workbook_state.h"
 
 namespace xls {
@@ -62,15 +64,15 @@ std::vector<std::size_t> write_globals(std::string& out, const Workbook::State& 
         break;
       case rec::kBoundSheet:
         for (std::size_t s = 0; s < state.sheets.size(); ++s) {
-          if (state.sheets[s].record == i) sheet_fields[s] = out.size() + 4;
+          if (state.sheets[s].record == i)
+            sheet_fields[s] = out.size() + kRecordHeaderSize + BoundSheetRecord::kPositionAt;
         }
         break;
       case rec::kRecalcId:
-        if (record.data.size() >= 8) {
-          // An engine id below the application's makes it recalculate every formula on load.
-          std::string body(record.data);
-          set_u32(body.data() + 4, 0);
-          append_record(out, record.id, body);
+        if (auto recalc = RecalcIdRecord::parse(record.data)) {
+          // An engine build below the application's makes it recalculate every formula on load.
+          recalc->engine_build = 0;
+          append_record(out, record.id, recalc->emit());
           continue;
         }
         break;
@@ -96,14 +98,19 @@ void copy_sheet(std::string& out, const Workbook::State& state, const Substream&
   const std::size_t at = out.size();
   out.append(state.stream, begin, end - begin);
   const std::uint32_t shift = static_cast<std::uint32_t>(at) - static_cast<std::uint32_t>(begin);
+  const auto moved = [shift](std::uint32_t& position) {
+    if (position != 0) position += shift;
+  };
   for (std::size_t i = 0; i < sheet.records.size(); ++i) {
     const Record& record = sheet.records[i];
-    if (record.id != rec::kIndex || sheet.depth[i] != 1 || record.data.size() < 16) continue;
-    char* body = out.data() + at + (record.data.data() - state.stream.data() - begin);
-    for (std::size_t field = 12; field + 4 <= record.data.size(); field += 4) {
-      const std::uint32_t position = get_u32(body + field);
-      if (position != 0) set_u32(body + field, position + shift);
-    }
+    if (record.id != rec::kIndex || sheet.depth[i] != 1) continue;
+    auto index = IndexRecord::parse(record.data);
+    if (!index) continue;
+    moved(index->default_width_at);
+    for (std::uint32_t& position : index->dbcell_at) moved(position);
+    const std::size_t header_at =
+        at + (record.data.data() - state.stream.data() - begin) - kRecordHeaderSize;
+    patch_record(out, header_at, index->emit());
   }
 }
 

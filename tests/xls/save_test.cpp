@@ -37,7 +37,8 @@ class FaultyFiles final : public xls::FileSystem {
     if (failing_ == Step::write) {
       real().write(file, bytes.substr(0, bytes.size() / 2),
                    path);  // half of it, then the disk is full
-      throw xls::Error("cannot write '" + path.string() + "': No space left on device");
+      throw xls::Error(xls::ErrorKind::file_access,
+                       "cannot write '" + path.string() + "': No space left on device");
     }
     real().write(file, bytes, path);
   }
@@ -62,7 +63,8 @@ class FaultyFiles final : public xls::FileSystem {
   static const xls::FileSystem& real() { return xls::native_file_system(); }
   void fail_at(Step step, const std::filesystem::path& path) const {
     if (failing_ == step)
-      throw xls::Error("cannot save '" + path.string() + "': Input/output error");
+      throw xls::Error(xls::ErrorKind::file_access,
+                       "cannot save '" + path.string() + "': Input/output error");
   }
   Step failing_;
 };
@@ -89,7 +91,7 @@ TEST_P(FailedSave, LeavesTheOldFileAndNoTemporaryFile) {
     workbook.save();
     FAIL() << "the save did not fail";
   } catch (const xls::Error& error) {
-    EXPECT_EQ(error.number(), 1004);
+    EXPECT_EQ(error.kind(), xls::ErrorKind::file_access);
     EXPECT_NE(std::string(error.what()).find("mappe.xls"), std::string::npos) << error.what();
   }
   EXPECT_EQ(read_file(path), before);

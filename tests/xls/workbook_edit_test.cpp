@@ -207,7 +207,7 @@ TEST(WorkbookEdit, ChartSheetRefusesCellsAndStaysUnchanged) {
     workbook.set_text(1, 1, 1, u"x");
     FAIL() << "wrote into a chart";
   } catch (const xls::Error& error) {
-    EXPECT_EQ(error.number(), 1004);
+    EXPECT_EQ(error.kind(), xls::ErrorKind::no_such_cell);
     EXPECT_NE(std::string(error.what()).find("Diagramm"), std::string::npos);
   }
   EXPECT_EQ(workbook.to_bytes(), before);
@@ -218,18 +218,22 @@ struct Limit {
   std::int64_t row, column;
   std::size_t length;
   const char* named;  // in the description
+  xls::ErrorKind kind;
   friend void PrintTo(const Limit& value, std::ostream* out) { *out << value.what; }
 };
 
+constexpr auto kOutside = xls::ErrorKind::no_such_cell;
 const Limit kLimits[] = {
-    {"row_65537", 65537, 1, 1, "65536"},  {"row_0", 0, 1, 1, "65536"},
-    {"column_257", 1, 257, 1, "256"},     {"column_0", 1, 0, 1, "256"},
-    {"text_32768", 1, 1, 32768, "32767"},
+    {"row_65537", 65537, 1, 1, "65536", kOutside},
+    {"row_0", 0, 1, 1, "65536", kOutside},
+    {"column_257", 1, 257, 1, "256", kOutside},
+    {"column_0", 1, 0, 1, "256", kOutside},
+    {"text_32768", 1, 1, 32768, "32767", xls::ErrorKind::bad_value},
 };
 
 class BeyondTheLimits : public ::testing::TestWithParam<Limit> {};
 
-TEST_P(BeyondTheLimits, FailWith1004AndChangeNothing) {
+TEST_P(BeyondTheLimits, AreRefusedAndChangeNothing) {
   xls::Workbook workbook = xls::Workbook::open_bytes(every_kind_of_cell());
   const std::string before = workbook.to_bytes();
   const Limit& limit = GetParam();
@@ -237,7 +241,7 @@ TEST_P(BeyondTheLimits, FailWith1004AndChangeNothing) {
     workbook.set_text(0, limit.row, limit.column, std::u16string(limit.length, u'x'));
     FAIL() << "accepted " << limit.what;
   } catch (const xls::Error& error) {
-    EXPECT_EQ(error.number(), 1004);
+    EXPECT_EQ(error.kind(), limit.kind);
     EXPECT_NE(std::string(error.what()).find(limit.named), std::string::npos) << error.what();
   }
   EXPECT_EQ(workbook.to_bytes(), before);

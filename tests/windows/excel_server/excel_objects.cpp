@@ -4,6 +4,7 @@
 #include <string>
 
 #include "automation/cell_assignment.h"
+#include "automation/engine_refusal.h"
 #include "dispatch_object.h"
 #include "xls/error.h"
 
@@ -20,8 +21,10 @@ std::wstring from_utf8(const std::string& text) {
 
 // The engine's refusals reach the client as the embedded application reports them.
 HRESULT engine_failure(EXCEPINFO& info, const xls::Error& error) {
-  return raise(info, MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error.number()),
-               from_utf8(error.description()));
+  return raise(
+      info,
+      MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, automation::refusal_number(error.kind())),
+      from_utf8(error.description()));
 }
 
 bool reads(const Call& call) {
