@@ -14,6 +14,7 @@
 #include "cli/command_registry.h"
 #include "cli/message_printer.h"
 #include "cli/open_failure.h"
+#include "convert/module1.h"
 #include "platform/codepage.h"
 #include "platform/program_folder.h"
 #include "window/headless_view.h"
@@ -118,7 +119,7 @@ int run(const std::vector<std::string>& raw) {
     }
   };
 
-  const auto capture_file = folder / "Schreiber.txt";
+  const auto capture_file = folder / convert::kCaptureFileName;
   int status = platform::kExitTooShort;
   try {
     form.Form_Load();
