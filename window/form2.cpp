@@ -60,7 +60,8 @@ void Form2::Command1_Click() {
   const auto port = platform::narrow_or_overflow<std::int16_t>(view.Combo1_ListIndex() + 1);
   const std::int16_t result = c_.seriell.OpenComPort(port, kLineSettings, kQueueSize, kQueueSize,
                                                      c_.read_timeout_ms, kWriteTimeoutMs);
-  if (result != 1) {
+  if (result != serial::kOpened) {
+    // The message shows the failed step's number: "Error Number: -1".
     view.MsgBox("Port opening Error\rError Number: " + std::to_string(result), convert::kCritical,
                 "Error");
     view.Combo1_SetEnabled(true);

@@ -148,7 +148,8 @@ TEST(CloseWindow, ClosesAPortThatIsOpen) {
   FakeComm comm;
   FormHarness h(comm);
   h.form.Form_Load();
-  ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000), 1);
+  ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000),
+            serial::kOpened);
   EXPECT_THROW(h.form.Form_Unload(), platform::ProgramEnded);
   EXPECT_EQ(comm.close_count, 1);
   EXPECT_LE(h.seriell.hComPort, 0);
