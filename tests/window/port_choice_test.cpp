@@ -60,7 +60,7 @@ const RestoreCase kRestoreCases[] = {{"digit3", "3\r\n", 3},
                                      {"carriageReturnOnly", "3\r5\r", 3}};
 
 INSTANTIATE_TEST_SUITE_P(Contents, PortChoiceRestore, ::testing::ValuesIn(kRestoreCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // The same table with the process's own locale set from a German environment, as the
 // desktop toolkit does before the window loads: only the regional settings handed to the
