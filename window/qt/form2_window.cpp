@@ -214,10 +214,7 @@ void Form2Window::Form2_Refresh() {
 // Everything set so far has just been painted by a Refresh, or the logic is reading the
 // line after one: a repaint that Qt does here shows what is already on the screen.
 void Form2Window::keep_alive() {
-  constexpr auto kPace = std::chrono::milliseconds(40);
-  const auto now = std::chrono::steady_clock::now();
-  if (now < next_keep_alive_) return;
-  next_keep_alive_ = now + kPace;
+  if (!keep_alive_pace_.due()) return;
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -6,7 +6,6 @@
 // loop.
 
 #include <QWidget>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,6 +13,7 @@
 
 #include "window/form2_design.h"
 #include "window/handler_guard.h"
+#include "window/keep_alive_pace.h"
 #include "window/view.h"
 
 class QComboBox;
@@ -86,7 +86,7 @@ class Form2Window : public QWidget, public View {
   std::optional<int> ended_status_;
   // A close asked for while a handler ran; handled when it has returned.
   bool close_pending_ = false;
-  std::chrono::steady_clock::time_point next_keep_alive_{};
+  KeepAlivePace keep_alive_pace_;
 };
 
 }  // namespace schreiber::window::qt

@@ -252,10 +252,7 @@ void Form2Window::Form2_Refresh() {
 // messages other threads and programs send. Only paint is taken from the queue: what is
 // painted is what the last Refresh showed.
 void Form2Window::keep_alive() {
-  constexpr auto kPace = std::chrono::milliseconds(40);
-  const auto now = std::chrono::steady_clock::now();
-  if (now < next_keep_alive_) return;
-  next_keep_alive_ = now + kPace;
+  if (!keep_alive_pace_.due()) return;
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
   // A window that never validates cannot keep this going: a bounded number of rounds.

@@ -5,7 +5,6 @@
 // them. The event handlers are plugged in from outside (on_*); every one runs through
 // run_handler, which turns the end of the program into the end of the message loop.
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "platform/win32_api.h"
 #include "window/form2_design.h"
 #include "window/handler_guard.h"
+#include "window/keep_alive_pace.h"
 #include "window/view.h"
 
 namespace schreiber::window::win32 {
@@ -95,7 +95,7 @@ class Form2Window : public View {
   std::optional<int> ended_status_;
   // A close that reached the window while a handler ran; handled when it has returned.
   bool close_pending_ = false;
-  std::chrono::steady_clock::time_point next_keep_alive_{};
+  KeepAlivePace keep_alive_pace_;
 };
 
 }  // namespace schreiber::window::win32
