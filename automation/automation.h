@@ -88,6 +88,6 @@ std::shared_ptr<Interface> as(const std::shared_ptr<Object>& object);
 template <typename Interface>
 std::shared_ptr<Interface> schreiber::automation::as(const std::shared_ptr<Object>& object) {
   auto typed = std::dynamic_pointer_cast<Interface>(object);
-  if (!typed) throw platform::Failure(13, "Type mismatch");
+  if (!typed) platform::raise_failure(platform::kTypeMismatch);
   return typed;
 }

@@ -1,32 +1,24 @@
 #include "automation/class_registry.h"
 
-#include <cctype>
-
 #include "automation/file_system_object.h"
+#include "platform/case_fold.h"
 #include "platform/failure.h"
 
 namespace schreiber::automation {
 namespace {
 
-std::string folded(const std::string& name) {
-  std::string out = name;
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 [[noreturn]] void cannot_create(const std::string& class_name) {
-  throw platform::Failure(platform::kCannotCreateObject,
-                          "ActiveX component can't create object: " + class_name);
+  platform::raise_failure(platform::kCannotCreateObject, class_name);
 }
 
 }  // namespace
 
 void ClassRegistry::serve(const std::string& class_name, Factory create, Factory attach) {
-  backends_[folded(class_name)] = Backend{std::move(create), std::move(attach)};
+  backends_[platform::fold_case(class_name)] = Backend{std::move(create), std::move(attach)};
 }
 
 const ClassRegistry::Backend* ClassRegistry::find(const std::string& class_name) const {
-  const auto found = backends_.find(folded(class_name));
+  const auto found = backends_.find(platform::fold_case(class_name));
   return found == backends_.end() ? nullptr : &found->second;
 }
 

@@ -61,7 +61,7 @@ Dispatch as_dispatch(IUnknown* unknown) {
   IDispatch* object = nullptr;
   const HRESULT code = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&object));
   unknown->Release();
-  if (FAILED(code)) throw platform::Failure(430, "Class does not support Automation");
+  if (FAILED(code)) platform::raise_failure(platform::kNoAutomationSupport);
   return Dispatch(object);
 }
 
@@ -112,8 +112,8 @@ DISPID Dispatch::id_of(std::wstring_view member) const {
   // another process, which fails as any call does: rejected by a busy application,
   // refused for access, the server gone.
   if (code == DISP_E_UNKNOWNNAME || code == DISP_E_MEMBERNOTFOUND) {
-    throw platform::Failure(kObjectNotSupported,
-                            failure_description(DISP_E_UNKNOWNNAME, kObjectNotSupported));
+    throw platform::Failure(platform::kObjectNotSupported,
+                            failure_description(DISP_E_UNKNOWNNAME, platform::kObjectNotSupported));
   }
   if (FAILED(code)) fail(code);
   return id;
@@ -149,7 +149,7 @@ namespace {
 Dispatch object_of(Variant result) {
   VARIANT& value = result.get();
   if (value.vt != VT_DISPATCH || value.pdispVal == nullptr) {
-    throw platform::Failure(424, "Object required");
+    platform::raise_failure(platform::kObjectRequired);
   }
   IDispatch* object = value.pdispVal;
   object->AddRef();
@@ -202,17 +202,17 @@ std::int32_t failure_number(HRESULT code) {
   if (HRESULT_FACILITY(code) == FACILITY_CONTROL) return HRESULT_CODE(code);
   switch (code) {
     case E_INVALIDARG:
-      return 5;
+      return platform::kInvalidProcedureCall;
     case DISP_E_OVERFLOW:
       return platform::kOverflow;
     case E_OUTOFMEMORY:
-      return 7;
+      return platform::kOutOfMemory;
     case E_NOTIMPL:
-      return kActionNotSupported;
+      return platform::kActionNotSupported;
     case DISP_E_BADINDEX:
       return platform::kSubscriptOutOfRange;
     case DISP_E_TYPEMISMATCH:
-      return 13;
+      return platform::kTypeMismatch;
     case HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND):
       return platform::kFileNotFound;
     case HRESULT_FROM_WIN32(ERROR_FILE_EXISTS):
@@ -229,50 +229,38 @@ std::int32_t failure_number(HRESULT code) {
       return platform::kCannotCreateObject;
     case DISP_E_MEMBERNOTFOUND:
     case DISP_E_UNKNOWNNAME:
-      return kObjectNotSupported;
+      return platform::kObjectNotSupported;
     case DISP_E_PARAMNOTFOUND:
-      return 448;
+      return platform::kNamedArgumentNotFound;
     case DISP_E_PARAMNOTOPTIONAL:
-      return 449;
+      return platform::kArgumentNotOptional;
     case DISP_E_BADPARAMCOUNT:
-      return 450;
+      return platform::kWrongArgumentCount;
     default:
       return static_cast<std::int32_t>(code);
   }
 }
 
+// The automation layer's own text for the numbers it gives a failure code itself; the
+// system's text for any other.
 std::string failure_description(HRESULT code, std::int32_t number) {
   switch (number) {
-    case 5:
-      return "Invalid procedure call or argument";
+    case platform::kInvalidProcedureCall:
     case platform::kOverflow:
-      return "Overflow";
-    case 7:
-      return "Out of memory";
+    case platform::kOutOfMemory:
     case platform::kSubscriptOutOfRange:
-      return "Subscript out of range";
-    case 13:
-      return "Type mismatch";
+    case platform::kTypeMismatch:
     case platform::kFileNotFound:
-      return "File not found";
     case platform::kFileAlreadyExists:
-      return "File already exists";
     case platform::kPermissionDenied:
-      return "Permission denied";
     case platform::kPathNotFound:
-      return "Path not found";
     case platform::kCannotCreateObject:
-      return "ActiveX component can't create object";
-    case kObjectNotSupported:
-      return "Object doesn't support this property or method";
-    case kActionNotSupported:
-      return "Object doesn't support this action";
-    case 448:
-      return "Named argument not found";
-    case 449:
-      return "Argument not optional";
-    case 450:
-      return "Wrong number of arguments or invalid property assignment";
+    case platform::kObjectNotSupported:
+    case platform::kActionNotSupported:
+    case platform::kNamedArgumentNotFound:
+    case platform::kArgumentNotOptional:
+    case platform::kWrongArgumentCount:
+      return platform::standard_description(static_cast<platform::FailureNumber>(number));
     default:
       return platform::system_message(static_cast<unsigned long>(code));
   }

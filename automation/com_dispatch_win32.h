@@ -73,9 +73,6 @@ Dispatch create(std::wstring_view program_id);
 // Whether the program id names a class registered on this machine.
 bool is_registered(std::wstring_view program_id);
 
-inline constexpr std::int32_t kObjectNotSupported = 438;  // no member of that name
-inline constexpr std::int32_t kActionNotSupported = 445;  // the member is not implemented
-
 // The number the automation layer gives a failure code, and its text.
 std::int32_t failure_number(HRESULT code);
 std::string failure_description(HRESULT code, std::int32_t number);

@@ -94,7 +94,7 @@ class ComFile : public File {
     try {
       file_.call(L"Copy", {path_text(destination_folder)});
     } catch (const platform::Failure& failure) {
-      if (failure.number() != com::kActionNotSupported) throw;
+      if (failure.number() != platform::kActionNotSupported) throw;
       copy_replacing(destination_folder);
     }
   }

@@ -4,10 +4,9 @@
 #include "automation/class_registry.h"
 #include "automation/engine_refusal.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
+#include "platform/case_fold.h"
 #include "platform/codepage.h"
 #include "platform/failure.h"
 #include "xls/error.h"
@@ -26,13 +25,6 @@ auto engine_call(Action&& action) {
     throw platform::Failure(refusal_number(error.kind()),
                             platform::utf8_to_codepage(error.description()));
   }
-}
-
-bool same_name(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 }  // namespace
@@ -108,9 +100,10 @@ class EmbeddedWorkbooks : public Workbooks {
   std::shared_ptr<Workbook> Item(const std::string& name) override {
     const std::string wanted = platform::codepage_to_file_name(name).string();
     for (const auto& workbook : application_->open_workbooks()) {
-      if (same_name(workbook->path().filename().string(), wanted)) return workbook;
+      if (platform::equal_ignoring_case(workbook->path().filename().string(), wanted))
+        return workbook;
     }
-    throw platform::Failure(platform::kSubscriptOutOfRange, "Subscript out of range");
+    platform::raise_failure(platform::kSubscriptOutOfRange);
   }
 
  private:
@@ -121,7 +114,7 @@ class EmbeddedWorkbooks : public Workbooks {
 
 std::shared_ptr<Worksheet> EmbeddedWorkbook::Worksheets(const std::string& name) {
   const auto index = book_.find_sheet(platform::codepage_to_utf16(name));
-  if (!index) throw platform::Failure(platform::kSubscriptOutOfRange, "Subscript out of range");
+  if (!index) platform::raise_failure(platform::kSubscriptOutOfRange);
   return std::make_shared<EmbeddedWorksheet>(shared_from_this(), *index);
 }
 

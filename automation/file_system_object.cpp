@@ -16,9 +16,8 @@ class LocalFile : public File {
   void Copy(const std::filesystem::path& destination_folder) override {
     std::error_code error;
     if (!std::filesystem::is_directory(destination_folder, error)) {
-      throw platform::Failure(
-          platform::kPathNotFound,
-          "Path not found: " + platform::file_name_to_codepage(destination_folder));
+      platform::raise_failure(platform::kPathNotFound,
+                              platform::file_name_to_codepage(destination_folder));
     }
     const auto target = destination_folder / path_.filename();
     std::filesystem::copy_file(path_, target, std::filesystem::copy_options::overwrite_existing,
@@ -33,23 +32,26 @@ class LocalFile : public File {
 }  // namespace
 
 void fail_file_operation(const std::error_code& error, const std::filesystem::path& path) {
-  const std::string where = ": " + platform::file_name_to_codepage(path);
+  using platform::raise_failure;
+  const std::string name = platform::file_name_to_codepage(path);
   switch (error.value()) {
     case ENOENT:
-      throw platform::Failure(platform::kFileNotFound, "File not found" + where);
+      raise_failure(platform::kFileNotFound, name);
     case ENOTDIR:
-      throw platform::Failure(platform::kPathNotFound, "Path not found" + where);
+      raise_failure(platform::kPathNotFound, name);
     case EEXIST:
-      throw platform::Failure(platform::kFileAlreadyExists, "File already exists" + where);
+      raise_failure(platform::kFileAlreadyExists, name);
     case EACCES:
     case EPERM:
     case EROFS:
     case EBUSY:
     case ETXTBSY:
-      throw platform::Failure(platform::kPermissionDenied, "Permission denied" + where);
+      raise_failure(platform::kPermissionDenied, name);
     default:
-      throw platform::Failure(75, "Path/File access error (" +
-                                      platform::utf8_to_codepage(error.message()) + ")" + where);
+      throw platform::Failure(
+          platform::kPathFileAccessError,
+          std::string(platform::standard_description(platform::kPathFileAccessError)) + " (" +
+              platform::utf8_to_codepage(error.message()) + "): " + name);
   }
 }
 
@@ -58,13 +60,11 @@ std::shared_ptr<File> LocalFileSystemObject::GetFile(const std::filesystem::path
   const auto status = std::filesystem::status(full_path, error);
   if (!std::filesystem::exists(status)) {
     const bool folder_missing = !std::filesystem::is_directory(full_path.parent_path(), error);
-    throw platform::Failure(folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
-                            (folder_missing ? "Path not found: " : "File not found: ") +
-                                platform::file_name_to_codepage(full_path));
+    platform::raise_failure(folder_missing ? platform::kPathNotFound : platform::kFileNotFound,
+                            platform::file_name_to_codepage(full_path));
   }
   if (!std::filesystem::is_regular_file(status)) {
-    throw platform::Failure(platform::kFileNotFound,
-                            "File not found: " + platform::file_name_to_codepage(full_path));
+    platform::raise_failure(platform::kFileNotFound, platform::file_name_to_codepage(full_path));
   }
   return std::make_shared<LocalFile>(full_path);
 }

@@ -64,17 +64,14 @@ void rename_without_replacing(const std::filesystem::path& from, const std::file
   if (error == 0) return;
   using platform::file_name_to_codepage;
   if (error == EEXIST) {
-    throw platform::Failure(platform::kFileAlreadyExists,
-                            "File already exists: " + file_name_to_codepage(to));
+    platform::raise_failure(platform::kFileAlreadyExists, file_name_to_codepage(to));
   }
   if (error == ENOENT) {
     std::error_code ignored;
     if (std::filesystem::is_directory(to.parent_path(), ignored)) {
-      throw platform::Failure(platform::kFileNotFound,
-                              "File not found: " + file_name_to_codepage(from));
+      platform::raise_failure(platform::kFileNotFound, file_name_to_codepage(from));
     }
-    throw platform::Failure(platform::kPathNotFound,
-                            "Path not found: " + file_name_to_codepage(to.parent_path()));
+    platform::raise_failure(platform::kPathNotFound, file_name_to_codepage(to.parent_path()));
   }
   fail_file_operation(std::error_code(error, std::generic_category()), from);
 }

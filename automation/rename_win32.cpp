@@ -17,22 +17,24 @@ void rename_without_replacing(const std::filesystem::path& from, const std::file
   switch (error) {
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
-      throw platform::Failure(platform::kFileAlreadyExists, "File already exists: " + name(to));
+      platform::raise_failure(platform::kFileAlreadyExists, name(to));
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
       if (GetFileAttributesW(to.parent_path().c_str()) != INVALID_FILE_ATTRIBUTES &&
           GetFileAttributesW(from.parent_path().c_str()) != INVALID_FILE_ATTRIBUTES) {
-        throw platform::Failure(platform::kFileNotFound, "File not found: " + name(from));
+        platform::raise_failure(platform::kFileNotFound, name(from));
       }
-      throw platform::Failure(platform::kPathNotFound, "Path not found: " + name(to.parent_path()));
+      platform::raise_failure(platform::kPathNotFound, name(to.parent_path()));
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-      throw platform::Failure(platform::kPermissionDenied, "Permission denied: " + name(from));
+      platform::raise_failure(platform::kPermissionDenied, name(from));
     default:
       throw platform::Failure(
-          75, "Path/File access error (" + platform::system_message(error) + "): " + name(from));
+          platform::kPathFileAccessError,
+          std::string(platform::standard_description(platform::kPathFileAccessError)) + " (" +
+              platform::system_message(error) + "): " + name(from));
   }
 }
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/program_folder.h"
+
 namespace schreiber::cli {
 
 Arguments::Arguments(const std::vector<std::string>& args, const std::set<std::string>& flags,
@@ -48,6 +50,19 @@ long long parse_integer(const std::string& text, long long low, long long high,
                      std::to_string(high) + ", not '" + text + "'");
   }
   return value;
+}
+
+std::filesystem::path folder_argument(const Arguments& args) {
+  const std::filesystem::path folder =
+      args.value("--folder").value_or(platform::executable_folder().string());
+  if (!std::filesystem::is_directory(folder)) {
+    throw UsageError("no such folder: " + folder.string());
+  }
+  return folder;
+}
+
+void expect_no_words(const Arguments& args) {
+  if (!args.words().empty()) throw UsageError("unexpected argument '" + args.words()[0] + "'");
 }
 
 }  // namespace schreiber::cli

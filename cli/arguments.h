@@ -2,6 +2,7 @@
 // A small parser for sub-command arguments: named options with or without a value, and
 // the words in between. Bad input becomes a one-line reason.
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -30,6 +31,13 @@ class Arguments {
   std::multimap<std::string, std::string> values_;
   std::vector<std::string> words_;
 };
+
+// The folder a command works in: --folder, else the program's own folder; a UsageError
+// when that is not a folder.
+std::filesystem::path folder_argument(const Arguments& args);
+
+// A UsageError naming the first word, for a command that takes none.
+void expect_no_words(const Arguments& args);
 
 // A whole number within [low, high], or a UsageError naming `what`.
 long long parse_integer(const std::string& text, long long low, long long high,

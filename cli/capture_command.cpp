@@ -14,8 +14,8 @@
 #include "cli/command_registry.h"
 #include "cli/message_printer.h"
 #include "cli/open_failure.h"
+#include "convert/module1.h"
 #include "platform/codepage.h"
-#include "platform/program_folder.h"
 #include "window/headless_view.h"
 
 namespace schreiber::cli {
@@ -83,11 +83,8 @@ int run(const std::vector<std::string>& raw) {
       std::cout << kUsage;
       return 0;
     }
-    if (!args.words().empty()) throw UsageError("unexpected argument '" + args.words()[0] + "'");
-    folder = args.value("--folder").value_or(platform::executable_folder().string());
-    if (!std::filesystem::is_directory(folder)) {
-      throw UsageError("no such folder: " + folder.string());
-    }
+    expect_no_words(args);
+    folder = folder_argument(args);
     if (auto p = args.value("--port")) port = static_cast<int>(parse_integer(*p, 1, 9, "--port"));
     trace = args.has("--trace");
   } catch (const UsageError& error) {
@@ -118,7 +115,7 @@ int run(const std::vector<std::string>& raw) {
     }
   };
 
-  const auto capture_file = folder / "Schreiber.txt";
+  const auto capture_file = folder / convert::kCaptureFileName;
   int status = platform::kExitTooShort;
   try {
     form.Form_Load();

@@ -15,7 +15,6 @@
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/program_end.h"
-#include "platform/program_folder.h"
 #include "window/headless_view.h"
 
 namespace schreiber::cli {
@@ -45,11 +44,8 @@ int run(const std::vector<std::string>& raw) {
       std::cout << kUsage;
       return 0;
     }
-    if (!args.words().empty()) throw UsageError("unexpected argument '" + args.words()[0] + "'");
-    folder = args.value("--folder").value_or(platform::executable_folder().string());
-    if (!std::filesystem::is_directory(folder)) {
-      throw UsageError("no such folder: " + folder.string());
-    }
+    expect_no_words(args);
+    folder = folder_argument(args);
     list_only = args.has("--list");
   } catch (const UsageError& error) {
     std::cerr << "schreiber-cli convert: " << error.what() << '\n';

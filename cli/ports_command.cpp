@@ -15,7 +15,6 @@
 #include "comm/device_tree.h"
 #include "comm/port_check.h"
 #include "comm/serial_devices.h"
-#include "platform/program_folder.h"
 
 namespace schreiber::cli {
 namespace {
@@ -95,10 +94,7 @@ int run(const std::vector<std::string>& raw) {
       std::cout << kUsage;
       return 0;
     }
-    folder = args.value("--folder").value_or(platform::executable_folder().string());
-    if (!std::filesystem::is_directory(folder)) {
-      throw UsageError("no such folder: " + folder.string());
-    }
+    folder = folder_argument(args);
     words = args.words();
     const std::size_t wanted = words.empty() ? 0 : (words[0] == "link" ? 3 : 2);
     if (!words.empty() && words[0] != "link" && words[0] != "unlink") {

@@ -1,22 +1,15 @@
 #include "comm/device_settings.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <string>
 #include <utility>
 
+#include "platform/case_fold.h"
+
 namespace schreiber::comm {
 
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return result;
-}
 
 std::optional<std::uint32_t> parse_number(std::string_view text) {
   if (text.empty() || text.size() > 9) return std::nullopt;
@@ -123,7 +116,8 @@ std::optional<Dcb> parse_device_settings(std::string_view text, const Dcb& dcb) 
     position = end;
     const std::size_t equals = word.find('=');
     if (equals == std::string_view::npos || equals == 0) return std::nullopt;
-    if (!apply_pair(lower(word.substr(0, equals)), lower(word.substr(equals + 1)), result)) {
+    if (!apply_pair(platform::fold_case(word.substr(0, equals)),
+                    platform::fold_case(word.substr(equals + 1)), result)) {
       return std::nullopt;
     }
     any_pair = true;

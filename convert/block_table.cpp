@@ -18,7 +18,7 @@ void BlockTable::ensure_row(std::int32_t block) {
 
 void BlockTable::check_subscripts(std::int32_t block, std::int32_t field) const {
   if (block < 0 || block > block_bound() || field < 0) {
-    throw platform::Failure(platform::kSubscriptOutOfRange, "Subscript out of range");
+    platform::raise_failure(platform::kSubscriptOutOfRange);
   }
 }
 

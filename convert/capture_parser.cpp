@@ -127,11 +127,11 @@ void Module1::ConvertCaptureFile() {
   context_.display.Label4_SetVisible(false);
   context_.display.Label4_Refresh();
   if (ExcelStarted) {
-    if (!ExcelApp) throw platform::Failure(91, "Object variable or With block variable not set");
+    if (!ExcelApp) platform::raise_failure(platform::kObjectVariableNotSet);
     ExcelApp->Quit();
   }
   ExcelApp.reset();
-  context_.end_program(0);
+  context_.end_program(platform::kExitNormal);
 }
 
 }  // namespace schreiber::convert

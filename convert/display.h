@@ -10,6 +10,10 @@ namespace schreiber::convert {
 enum MsgBoxStyle : int {
   kOkOnly = 0,
   kCritical = 16,  // the critical (stop) icon, also called the error icon; one OK button
+  kQuestion = 32,
+  kExclamation = 48,
+  kInformation = 64,
+  kIconStyles = 0x70,  // the bits of a style that pick its icon
 };
 
 class Display {

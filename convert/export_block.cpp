@@ -7,6 +7,7 @@
 #include <string>
 
 #include "automation/automation.h"
+#include "convert/control_bytes.h"
 #include "convert/export_messages.h"
 #include "convert/module1.h"
 #include "platform/checked_int.h"
@@ -18,15 +19,17 @@ namespace {
 
 using platform::Failure;
 
-constexpr char kSoh = 1;
-constexpr char kStx = 2;
-constexpr char kEtx = 3;
 constexpr const char* kSheetName = "Data";
 constexpr const char* kEndMarker = "*'*";
 constexpr std::int32_t kFirstFieldRow = 5;
 
+// A folder of the program's folder, spelled with the platform's separators.
+std::filesystem::path below(const std::filesystem::path& folder, const char* relative) {
+  return folder / std::filesystem::path(relative).make_preferred();
+}
+
 bool ends_cell(char c) {
-  return c == kSoh || c == kStx || c == kEtx;
+  return c == kSOH || c == kSTX || c == kETX;
 }
 
 // The rows of the table of outcomes in which the call handles a failure itself. In every
@@ -62,8 +65,8 @@ class BlockExport {
         display_(module.context_.display),
         block_(block),
         workbook_name_(workbook_name),
-        template_folder_(module.context_.folder / "FILES" / "Vor"),
-        data_folder_(module.context_.folder / "Data"),
+        template_folder_(below(module.context_.folder, kTemplateFolder)),
+        data_folder_(below(module.context_.folder, kDataFolder)),
         template_file_(platform::codepage_to_file_name(template_name)),
         workbook_file_(platform::codepage_to_file_name(workbook_name)) {}
 
@@ -127,7 +130,7 @@ class BlockExport {
 
   void open_workbook() {
     // An attach that failed with a number the checks pass leaves no application to use.
-    if (!m_.ExcelApp) throw Failure(91, "Object variable or With block variable not set");
+    if (!m_.ExcelApp) platform::raise_failure(platform::kObjectVariableNotSet);
     m_.ExcelApp->Workbooks()->Open(data_folder_ / workbook_file_);
     m_.open_workbook_ = workbook_name_;
     m_.ExcelApp->Workbooks()->Item(workbook_name_)->Worksheets(kSheetName)->Activate();

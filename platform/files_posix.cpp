@@ -29,9 +29,9 @@ int failure_number_of(int error) {
       return kPermissionDenied;
     case ENOSPC:
     case EDQUOT:
-      return 61;  // Disk full
+      return kDiskFull;
     default:
-      return 75;  // Path/File access error
+      return kPathFileAccessError;
   }
 }
 
@@ -72,7 +72,7 @@ class PosixRecordFile : public RecordFile {
   }
 
   void write(std::int32_t record, std::uint8_t byte) override {
-    if (fd_ < 0 || record < 1) throw Failure(52, "Bad file name or number");
+    if (fd_ < 0 || record < 1) raise_failure(kBadFileNameOrNumber);
     const off_t offset = static_cast<off_t>(record) - 1;
     if (!run_.empty() &&
         (offset != run_offset_ + static_cast<off_t>(run_.size()) || run_.size() >= kLongestRun)) {

@@ -33,9 +33,9 @@ int failure_number_of(DWORD error) {
       return kPermissionDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return 61;  // Disk full
+      return kDiskFull;
     default:
-      return 75;  // Path/File access error
+      return kPathFileAccessError;
   }
 }
 
@@ -85,7 +85,7 @@ class Win32RecordFile : public RecordFile {
   Win32RecordFile(HANDLE file, std::filesystem::path path) : file_(file), path_(std::move(path)) {}
 
   void write(std::int32_t record, std::uint8_t byte) override {
-    if (!file_.valid() || record < 1) throw Failure(52, "Bad file name or number");
+    if (!file_.valid() || record < 1) raise_failure(kBadFileNameOrNumber);
     // Record n is the byte at offset n - 1; the write goes to the system at once.
     const ULONGLONG offset = static_cast<ULONGLONG>(record) - 1;
     OVERLAPPED at{};

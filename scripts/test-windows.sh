@@ -127,8 +127,10 @@ pass "schreiber.exe shows its window and closes cleanly"
 
 # 3b. The window through a capture with a long silence: never taken for hung.
 SECONDS=0
-"$top/tests/windows/keep_alive.sh" "$dir" "$linux_cli" "$recording" "$line" "$work" >>"$log" 2>&1 ||
-  { grep -h '^FAIL' "$log" | tail -3; fail "window alive through a capture"; }
+"$top/tests/windows/keep_alive.sh" "$dir" "$linux_cli" "$recording" "$line" "$work" \
+  >"$work/keep-alive.log" 2>&1 ||
+  { grep -v '^0x' "$work/keep-alive.log" | grep -A40 '^FAIL' | head -50; fail "window alive through a capture"; }
+cat "$work/keep-alive.log" >>"$log"
 new_session
 pass "schreiber.exe answers the system through a capture with 7 s of silence"
 

@@ -14,7 +14,7 @@ std::int16_t Seriell::OpenComPort(std::int16_t port, const std::string& settings
                                   std::int32_t read_timeout_ms, std::int32_t write_timeout_ms) {
   const std::string name = "COM" + std::to_string(port) + ":";
   hComPort = comm_.CreateFile(name);
-  if (hComPort <= 0) return -1;
+  if (hComPort <= 0) return kCreateFileFailed;
 
   comm::Dcb dcb{};
   comm::CommTimeouts timeouts{};
@@ -25,24 +25,24 @@ std::int16_t Seriell::OpenComPort(std::int16_t port, const std::string& settings
   timeouts.WriteTotalTimeoutConstant = static_cast<std::uint32_t>(write_timeout_ms);
 
   // The steps in their fixed order; the first that fails names the result.
-  std::int16_t code = 1;
+  OpenResult result = kOpened;
   if (comm_.ClearCommError(hComPort) != kSucceeded) {
-    code = -2;
+    result = kClearCommErrorFailed;
   } else if (comm_.PurgeComm(hComPort, comm::kPurgeTxClear | comm::kPurgeRxClear) != kSucceeded) {
-    code = -3;
+    result = kPurgeCommFailed;
   } else if (comm_.GetCommState(hComPort, dcb) != kSucceeded) {
-    code = -4;
+    result = kGetCommStateFailed;
   } else if (comm_.BuildCommDCB(settings, dcb) != kSucceeded) {
-    code = -5;
+    result = kBuildCommDcbFailed;
   } else if (comm_.SetCommState(hComPort, dcb) != kSucceeded) {
-    code = -6;
+    result = kSetCommStateFailed;
   } else if (comm_.SetupComm(hComPort, in_queue, out_queue) != kSucceeded) {
-    code = -7;
+    result = kSetupCommFailed;
   } else if (comm_.SetCommTimeouts(hComPort, timeouts) != kSucceeded) {
-    code = -8;
+    result = kSetCommTimeoutsFailed;
   }
-  if (code != 1) CloseComPort();
-  return code;
+  if (result != kOpened) CloseComPort();
+  return result;
 }
 
 std::uint8_t Seriell::ReadComByte(std::int16_t& no_byte_flag) {

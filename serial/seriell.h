@@ -10,15 +10,28 @@
 
 namespace schreiber::serial {
 
+// What OpenComPort returns: the port is open and configured, or the step that failed.
+// Every failure is negative; its number is what the operator's message shows.
+enum OpenResult : std::int16_t {
+  kOpened = 1,
+  kCreateFileFailed = -1,  // the port could not be opened; nothing is closed
+  // A configuration step did not return exactly 1; the port was closed again.
+  kClearCommErrorFailed = -2,
+  kPurgeCommFailed = -3,
+  kGetCommStateFailed = -4,
+  kBuildCommDcbFailed = -5,
+  kSetCommStateFailed = -6,
+  kSetupCommFailed = -7,
+  kSetCommTimeoutsFailed = -8,
+};
+
 class Seriell {
  public:
   explicit Seriell(comm::Comm& comm) : comm_(comm) {}
 
-  // Opens "COM<port>:" and configures it. Returns 1 when the port is open and configured,
-  // -1 when it could not be opened (nothing is closed), or -2 to -8 for the first
-  // configuration step that did not return exactly 1 (ClearCommError, PurgeComm,
-  // GetCommState, BuildCommDCB, SetCommState, SetupComm, SetCommTimeouts); the port is
-  // closed again before such a code is returned. Call it only while no port is open.
+  // Opens "COM<port>:" and configures it, step by step in the order of OpenResult; returns
+  // kOpened or the OpenResult of the first step that failed. Call it only while no port is
+  // open.
   std::int16_t OpenComPort(std::int16_t port, const std::string& settings, std::int32_t in_queue,
                            std::int32_t out_queue, std::int32_t read_timeout_ms,
                            std::int32_t write_timeout_ms);

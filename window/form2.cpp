@@ -3,16 +3,12 @@
 #include <cmath>
 #include <string>
 
+#include "convert/control_bytes.h"
 #include "platform/checked_int.h"
 #include "platform/failure.h"
 
 namespace schreiber::window {
 namespace {
-
-constexpr std::uint8_t kStx = 2;
-constexpr std::uint8_t kDc1 = 17;
-constexpr std::uint8_t kDc3 = 19;
-constexpr std::uint8_t kDc4 = 20;
 
 std::string number_and_description(const platform::Failure& failure) {
   return std::to_string(failure.number()) + "\r" + failure.description();
@@ -64,7 +60,8 @@ void Form2::Command1_Click() {
   const auto port = platform::narrow_or_overflow<std::int16_t>(view.Combo1_ListIndex() + 1);
   const std::int16_t result = c_.seriell.OpenComPort(port, kLineSettings, kQueueSize, kQueueSize,
                                                      c_.read_timeout_ms, kWriteTimeoutMs);
-  if (result != 1) {
+  if (result != serial::kOpened) {
+    // The message shows the failed step's number: "Error Number: -1".
     view.MsgBox("Port opening Error\rError Number: " + std::to_string(result), convert::kCritical,
                 "Error");
     view.Combo1_SetEnabled(true);
@@ -141,20 +138,20 @@ bool Form2::receive(platform::RecordFile& capture) {
     // The bytes of one burst reach the file together, before the next read has to wait.
     if (!c_.seriell.byte_at_hand()) capture.flush();
     switch (byte) {
-      case kDc1:
+      case convert::kDC1:
         view.Image1_SetVisible(false);
         view.Image2_SetVisible(true);
         view.Form2_Refresh();
         break;
-      case kStx:
+      case convert::kSTX:
         StxCount = platform::add32(StxCount, 1);
         view.Label4_SetCaption(std::to_string(StxCount));
         view.Label4_Refresh();
         break;
-      case kDc3:
+      case convert::kDC3:
         if (c_.module1.MaxStxCount < StxCount) c_.module1.MaxStxCount = StxCount;
         break;
-      case kDc4:
+      case convert::kDC4:
         return true;
       default:
         break;

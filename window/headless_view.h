@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "window/form2_design.h"
 #include "window/view.h"
 
 namespace schreiber::window {
@@ -16,11 +17,9 @@ struct ControlState {
   bool command1_visible = true;
   bool combo1_enabled = true;
   std::int16_t combo1_list_index = -1;
-  std::string label3_caption =
-      "Datei wird \xFC"
-      "bertragen";
+  std::string label3_caption = kLabel3DesignCaption;
   bool label3_visible = false;
-  std::string label4_caption = "Daten in CSV Format konvertieren";
+  std::string label4_caption = kLabel4DesignCaption;
   bool label4_visible = false;
   bool image1_visible = false;
   bool image2_visible = false;

@@ -40,8 +40,4 @@ class View : public convert::Display {
   virtual void keep_alive() {}
 };
 
-// The entries of Combo1, in order.
-inline constexpr const char* kComboEntries[] = {"COM 1", "COM 2", "COM 3", "COM 4", "COM 5",
-                                                "COM 6", "COM 7", "COM 8", "COM 9"};
-
 }  // namespace schreiber::window

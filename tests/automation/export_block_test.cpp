@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "b",
                   {{1, "a"}, {2, "b"}, {3, "*'*"}}},
         SplitCase{"otherControlBytesStay", "a\x14\x11\tb", {{1, "a\x14\x11\tb"}, {2, "*'*"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(ExportBlockTest, NormalisedHeaderFillsRowFiveAndOkComesLast) {
   const std::string header = "001" + kStx + "a" + kEtx + "b.xls" + kEtx + "1" + kEtx + "1" + kEtx +
@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NonPositiveCase{"aSecondFailurePassesOn", "Open", 2, -2147418111},
                       // No application was attached: nothing to open with.
                       NonPositiveCase{"attachLeavesNoApplication", "GetObject", 1, 91}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(ExportBlockTest, WriteFailureClosesWithSavingWithoutOkAndTheCallReturns) {
   log->failures["Cells(6,2)"] = {1004, "Application-defined or object-defined error"};

@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RenameFallback,
                          ::testing::Values(FallbackCase{"networkShare", EINVAL, 0},
                                            FallbackCase{"oldKernel", ENOSYS, 0},
                                            FallbackCase{"noHardLinks", EINVAL, EPERM}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace schreiber::testing

@@ -52,11 +52,11 @@ struct FakeTree {
   // A tty of the device tree: class/tty/NAME leads to DEVICE/tty/NAME, whose "device" is
   // DEVICE; `driver` names a driver of DEVICE under bus/.
   void tty(const std::string& name, const std::string& device, const std::string& driver) const {
-    const fs::path folder = tree.sys / "devices" / device;
-    fs::create_directories(folder / "tty" / name);
-    link(folder / "tty" / name / "device", folder);
-    link(tree.sys / "class/tty" / name, folder / "tty" / name);
-    if (!driver.empty()) link(folder / "driver", tree.sys / "bus" / driver);
+    const fs::path device_folder = tree.sys / "devices" / device;
+    fs::create_directories(device_folder / "tty" / name);
+    link(device_folder / "tty" / name / "device", device_folder);
+    link(tree.sys / "class/tty" / name, device_folder / "tty" / name);
+    if (!driver.empty()) link(device_folder / "driver", tree.sys / "bus" / driver);
   }
 };
 

@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"PathCharactersNeverLeaveTheFolder", element({"../x\\y", "sub/t\\u"}),
                    with_defaults("../x\\y", "sub/t\\u.xls"),
                    Names{".._x_y_20310307_1405.xls", "sub_t_u.xls"}}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& test) { return test.param.name; });
 
 TEST(HeaderDates, DefaultDateUsesTheLocaleSeparator) {
   for (const std::string separator : {".", "-", "/"}) {

@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                   bytes("11 01 4C 02 61 02 62 01 4D 02 63"),
                   0,
                   {{with_stx("L", "a"), with_stx("L", "b"), with_stx("M", "c")}}}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& test) { return test.param.name; });
 
 TEST(MaxStxCount, IsTheRunningStxCountAtTheLastDC3) {
   struct Case {

@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(Recordings, QtCapture,
                              // Nothing sent before the silence ending, without DC1.
                              CaptureRow{"silenceFromTheStart", std::string(), std::nullopt},
                              CaptureRow{"portCannotBeOpened", std::nullopt, std::nullopt}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 void post_click(QWidget* widget) {
   const QPointF centre = QRectF(widget->rect()).center();

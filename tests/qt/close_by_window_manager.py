@@ -8,39 +8,13 @@ Runs PROGRAM_FOLDER/schreiber with DISPLAY as given. Exit status 0 when all is w
 import os
 import subprocess
 import sys
-import time
 
-from Xlib import X, Xatom, display, protocol
+from Xlib import X, display
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from x_window import close_as_window_manager, fail, find_window, wait_for  # noqa: E402
 
 TITLE = "Schreiber"
-
-
-def fail(message, program=None):
-    print("FAIL: " + message, file=sys.stderr)
-    if program is not None and program.poll() is None:
-        program.kill()
-        program.wait()
-    sys.exit(1)
-
-
-def find_window(screen, name):
-    for window in screen.root.query_tree().children:
-        try:
-            if window.get_wm_name() == name:
-                return window
-        except Exception:  # a window may go away while we look
-            pass
-    return None
-
-
-def wait_for(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        result = condition()
-        if result:
-            return result
-        time.sleep(0.05)
-    return None
 
 
 def main():
@@ -49,7 +23,7 @@ def main():
     x = display.Display()
     screen = x.screen()
 
-    window = wait_for(lambda: find_window(screen, TITLE), 10)
+    window = wait_for(lambda: find_window(screen.root, TITLE), 10)
     if window is None:
         fail("no window named " + TITLE, program)
     if not wait_for(lambda: window.get_attributes().map_state == X.IsViewable, 10):
@@ -57,14 +31,9 @@ def main():
     geometry = window.get_geometry()
     print("window %dx%d" % (geometry.width, geometry.height))
 
-    wm_protocols = x.intern_atom("WM_PROTOCOLS")
-    wm_delete = x.intern_atom("WM_DELETE_WINDOW")
-    if wm_delete not in (window.get_wm_protocols() or []):
+    if x.intern_atom("WM_DELETE_WINDOW") not in (window.get_wm_protocols() or []):
         fail("the window does not take WM_DELETE_WINDOW", program)
-    message = protocol.event.ClientMessage(
-        window=window, client_type=wm_protocols, data=(32, [wm_delete, X.CurrentTime, 0, 0, 0]))
-    window.send_event(message, event_mask=X.NoEventMask)
-    x.flush()
+    close_as_window_manager(x, window)
 
     try:
         status = program.wait(timeout=10)

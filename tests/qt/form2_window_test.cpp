@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Port opening Error\nError Number: -1"},
                       MessageRow{"plainWithCodePageText", "F\xFCr <b>x</b>\r\n2", 0,
                                  QMessageBox::NoIcon, QString::fromUtf8("F\xC3\xBCr <b>x</b>\n2")}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Counts the paint events a widget gets.
 class PaintCounter : public QObject {

@@ -19,42 +19,17 @@ import subprocess
 import sys
 import time
 
-from Xlib import X, XK, display, protocol
+from Xlib import X, XK, display
 from Xlib.ext import xtest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from x_window import (close_as_window_manager, fail, find_window,  # noqa: E402
+                      send_protocol_message, wait_for)
 
 TITLE = "Schreiber"
 SILENCE_S = 10
 ANSWER_WITHIN_S = 1.0
 PING_EVERY_S = 0.25
-
-
-def fail(message, *processes):
-    print("FAIL: " + message, file=sys.stderr)
-    for process in processes:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
-    sys.exit(1)
-
-
-def find_window(screen, name):
-    for window in screen.root.query_tree().children:
-        try:
-            if window.get_wm_name() == name:
-                return window
-        except Exception:  # a window may go away while we look
-            pass
-    return None
-
-
-def wait_for(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        result = condition()
-        if result:
-            return result
-        time.sleep(0.05)
-    return None
 
 
 class WindowManager:
@@ -65,7 +40,6 @@ class WindowManager:
         self.window = window
         self.protocols = x.intern_atom("WM_PROTOCOLS")
         self.ping_atom = x.intern_atom("_NET_WM_PING")
-        self.delete_atom = x.intern_atom("WM_DELETE_WINDOW")
         # Answers go to the root window, to whoever listens for its children.
         x.screen().root.change_attributes(
             event_mask=X.StructureNotifyMask | X.SubstructureNotifyMask)
@@ -75,20 +49,14 @@ class WindowManager:
         self.slowest = 0.0
         self.busy_until = 0.0  # this script did not look for answers before then
 
-    def send(self, data):
-        event = protocol.event.ClientMessage(window=self.window, client_type=self.protocols,
-                                             data=(32, data))
-        self.window.send_event(event, event_mask=X.NoEventMask)
-        self.x.flush()
-
     def ping(self):
         stamp = self.next_stamp
         self.next_stamp += 1
         self.outstanding[stamp] = time.monotonic()
-        self.send([self.ping_atom, stamp, self.window.id, 0, 0])
+        send_protocol_message(self.x, self.window, [self.ping_atom, stamp, self.window.id, 0, 0])
 
     def close(self):
-        self.send([self.delete_atom, X.CurrentTime, 0, 0, 0])
+        close_as_window_manager(self.x, self.window)
 
     def collect(self):
         while self.x.pending_events():
@@ -145,7 +113,7 @@ def main():
     x = display.Display()
     screen = x.screen()
 
-    window = wait_for(lambda: find_window(screen, TITLE), 10)
+    window = wait_for(lambda: find_window(screen.root, TITLE), 10)
     if window is None:
         fail("no window named " + TITLE, *both)
     if not wait_for(lambda: window.get_attributes().map_state == X.IsViewable, 10):

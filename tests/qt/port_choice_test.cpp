@@ -53,7 +53,7 @@ TEST_P(QtStartUp, RestoresTheChoiceAndNeverWritesAlthoughTheSelectionEventComes)
 INSTANTIATE_TEST_SUITE_P(Files, QtStartUp,
                          ::testing::Values(StartRow{"noFile", std::nullopt, 0},
                                            StartRow{"com4", "3\r\n", 3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(QtPortChoice, EveryPickInTheListWritesItsIndexAndCrLf) {
   QtProgram p;

@@ -71,7 +71,7 @@ TEST_F(SerialLine, TheFarEndSees57600EightNoneOneRawWithoutFlowControl) {
   cfsetispeed(&before, B9600);
   ASSERT_EQ(::tcsetattr(line.master(), TCSANOW, &before), 0);
 
-  ASSERT_EQ(open(seriell), 1);
+  ASSERT_EQ(open(seriell), kOpened);
   EXPECT_GT(seriell.hComPort, 0);
 
   termios seen{};
@@ -97,25 +97,25 @@ TEST_F(SerialLine, SucceedsOnlyWhenTheDeviceKeepsTheFraming) {
   EXPECT_EQ(result, kept ? 1 : -6);
   if (!kept) {
     EXPECT_LE(seriell.hComPort, 0);
-    EXPECT_EQ(open(seriell), 1);
+    EXPECT_EQ(open(seriell), kOpened);
   }
 }
 
 TEST_F(SerialLine, ASecondOpenOfAnOpenPortFailsUntilTheFirstCloses) {
-  ASSERT_EQ(open(seriell), 1);
+  ASSERT_EQ(open(seriell), kOpened);
 
   Seriell same_process(comm);
-  EXPECT_EQ(open(same_process), -1);
+  EXPECT_EQ(open(same_process), kCreateFileFailed);
   EXPECT_EQ(same_process.hComPort, -1);
 
   // Another facade, reaching the same device under another name.
   sim::point_link(ports / "COM2", line.slave_path());
   comm::PosixComm other_comm(ports);
   Seriell other(other_comm);
-  EXPECT_EQ(open(other, 2), -1);
+  EXPECT_EQ(open(other, 2), kCreateFileFailed);
 
   seriell.CloseComPort();
-  EXPECT_EQ(open(other, 2), 1);
+  EXPECT_EQ(open(other, 2), kOpened);
 }
 
 // The lock file of the serial-device convention, in a lock folder of the test's own.
@@ -132,14 +132,14 @@ TEST_F(SerialLine, ALockFileOfALiveProcessKeepsThePortAndAStaleOneIsReplaced) {
   };
 
   testing::write_file(lock_file, lock_text(1));  // init: always there
-  EXPECT_EQ(open(port), -1);
+  EXPECT_EQ(open(port), kCreateFileFailed);
   EXPECT_EQ(testing::read_file(lock_file), lock_text(1));
 
   const pid_t gone = ::fork();
   if (gone == 0) ::_exit(0);
   ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
   testing::write_file(lock_file, lock_text(gone));
-  ASSERT_EQ(open(port), 1);
+  ASSERT_EQ(open(port), kOpened);
   EXPECT_EQ(testing::read_file(lock_file), lock_text(::getpid()));
 
   port.CloseComPort();
@@ -151,12 +151,12 @@ TEST_F(SerialLine, ALockFolderThatCannotBeWrittenDoesNotKeepThePortClosed) {
     SCOPED_TRACE(locks.string());
     comm::PosixComm unlocked(ports, "/dev/ttyS", {locks});
     Seriell port(unlocked);
-    EXPECT_EQ(open(port), 1);
+    EXPECT_EQ(open(port), kOpened);
   }
 }
 
 TEST_F(SerialLine, PortZeroFails) {
-  EXPECT_EQ(open(seriell, 0), -1);
+  EXPECT_EQ(open(seriell, 0), kCreateFileFailed);
   EXPECT_EQ(seriell.hComPort, -1);
 }
 
@@ -164,10 +164,10 @@ TEST_F(SerialLine, ASettingsTextThePortCannotApplyGivesMinusFiveAndClosesThePort
   // Which texts are refused is the settings test's business; here, what follows.
   for (const std::string text : {"baud=12345", "data=8 stop=1.5"}) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(open(seriell, 1, text), -5);
+    EXPECT_EQ(open(seriell, 1, text), kBuildCommDcbFailed);
     EXPECT_LE(seriell.hComPort, 0);
     // Closed for real: the exclusive open succeeds again.
-    ASSERT_EQ(open(seriell), 1);
+    ASSERT_EQ(open(seriell), kOpened);
     seriell.CloseComPort();
   }
 }
@@ -175,10 +175,10 @@ TEST_F(SerialLine, ASettingsTextThePortCannotApplyGivesMinusFiveAndClosesThePort
 TEST_F(SerialLine, QueueSizesThatMakeNoSenseGiveMinusSeven) {
   for (const auto& [in_queue, out_queue] :
        std::vector<std::pair<int, int>>{{-1, 10240}, {10240, 0}}) {
-    EXPECT_EQ(seriell.OpenComPort(1, kSettings, in_queue, out_queue, 3000, 1000), -7);
+    EXPECT_EQ(seriell.OpenComPort(1, kSettings, in_queue, out_queue, 3000, 1000), kSetupCommFailed);
     EXPECT_LE(seriell.hComPort, 0);
   }
-  EXPECT_EQ(open(seriell), 1);
+  EXPECT_EQ(open(seriell), kOpened);
 }
 
 TEST_F(SerialLine, APortThatIsNoTerminalFailsToOpen) {
@@ -190,7 +190,7 @@ TEST_F(SerialLine, APortThatIsNoTerminalFailsToOpen) {
   for (const auto& target : targets) {
     SCOPED_TRACE(target.string());
     sim::point_link(ports / "COM5", target);
-    EXPECT_EQ(open(seriell, 5), -1);
+    EXPECT_EQ(open(seriell, 5), kCreateFileFailed);
     std::int16_t flag = 0;
     seriell.ReadComByte(flag);
     EXPECT_EQ(flag, -1);
@@ -204,7 +204,7 @@ TEST_F(SerialLine, WithoutALinkTheNumberedSystemPortIsUsed) {
   EXPECT_EQ(with_fallback.device_path("COM7:"), folder / "ttyS6");
   EXPECT_EQ(with_fallback.device_path("com1"), ports / "COM1");
   Seriell on_fallback(with_fallback);
-  EXPECT_EQ(open(on_fallback, 7), 1);
+  EXPECT_EQ(open(on_fallback, 7), kOpened);
 }
 
 TEST(PortNames, OnlyComAndANumberFromOneNameAPort) {
@@ -222,11 +222,11 @@ TEST_F(SerialLine, ALinkThatLeadsNowhereIsNotSkipped) {
   sim::point_link(folder / "ttyS3", line.slave_path());
   sim::point_link(ports / "COM4", folder / "gone");
   Seriell on_fallback(with_fallback);
-  EXPECT_EQ(open(on_fallback, 4), -1);
+  EXPECT_EQ(open(on_fallback, 4), kCreateFileFailed);
 }
 
 TEST_F(SerialLine, EveryByteValueArrivesUnchanged) {
-  ASSERT_EQ(open(seriell), 1);
+  ASSERT_EQ(open(seriell), kOpened);
   std::string all;
   for (int value = 0; value < 256; ++value) all.push_back(static_cast<char>(value));
   write_all(line.master(), all + all);
@@ -242,7 +242,7 @@ TEST_F(SerialLine, EveryByteValueArrivesUnchanged) {
 }
 
 TEST_F(SerialLine, AZeroByteComesBackWithTheFlagAsTheCallerSetIt) {
-  ASSERT_EQ(open(seriell), 1);
+  ASSERT_EQ(open(seriell), kOpened);
   write_all(line.master(), std::string(2, '\0'));
   for (const std::int16_t start : {0, 7}) {
     std::int16_t flag = start;
@@ -253,7 +253,7 @@ TEST_F(SerialLine, AZeroByteComesBackWithTheFlagAsTheCallerSetIt) {
 
 TEST_F(SerialLine, BytesThatArrivedBeforeTheOpenAreDiscarded) {
   write_all(line.master(), "stale");
-  ASSERT_EQ(open(seriell), 1);
+  ASSERT_EQ(open(seriell), kOpened);
   write_all(line.master(), "x");
   std::int16_t flag = 0;
   EXPECT_EQ(seriell.ReadComByte(flag), 'x');
@@ -282,7 +282,7 @@ TEST_F(SerialLine, APurgeOfTheInputAlsoDropsWhatWasReadAhead) {
 }
 
 TEST_F(SerialLine, WithNoDataAReadEndsAfterTheTimeOut) {
-  ASSERT_EQ(open(seriell, 1, kSettings, 200), 1);
+  ASSERT_EQ(open(seriell, 1, kSettings, 200), kOpened);
   const auto start = Clock::now();
   std::int16_t flag = 0;
   EXPECT_EQ(seriell.ReadComByte(flag), 0);
@@ -292,7 +292,7 @@ TEST_F(SerialLine, WithNoDataAReadEndsAfterTheTimeOut) {
 }
 
 TEST_F(SerialLine, AWaitingReadReturnsTheByteWhenItArrives) {
-  ASSERT_EQ(open(seriell), 1);
+  ASSERT_EQ(open(seriell), kOpened);
   std::thread sender([&] {
     std::this_thread::sleep_for(milliseconds(50));
     write_all(line.master(), "A");
@@ -337,7 +337,7 @@ TEST_F(SerialLine, AReadTakesWhatArrivesUntilTheCountOrTheTotalTimeOut) {
 }
 
 TEST_F(SerialLine, AfterAHangUpReadsReturnAtOnce) {
-  ASSERT_EQ(open(seriell), 1);  // 3 s time-out
+  ASSERT_EQ(open(seriell), kOpened);  // 3 s time-out
   line.hang_up();
   const auto start = Clock::now();
   for (int i = 0; i < 5; ++i) {
@@ -352,7 +352,7 @@ TEST_F(SerialLine, AfterAHangUpReadsReturnAtOnce) {
 // The port reads ahead: a read takes the whole burst from the line. Bytes it holds are
 // still handed out after the line hung up, and only then do reads come back empty.
 TEST_F(SerialLine, BytesReadAheadBeforeAHangUpComeFirstThenTheEmptyReadAtOnce) {
-  ASSERT_EQ(open(seriell), 1);  // 3 s time-out
+  ASSERT_EQ(open(seriell), kOpened);  // 3 s time-out
   write_all(line.master(), "burst");
   std::int16_t flag = 0;
   EXPECT_EQ(seriell.ReadComByte(flag), 'b');
@@ -375,7 +375,7 @@ TEST_F(SerialLine, BytesReadAheadBeforeAHangUpComeFirstThenTheEmptyReadAtOnce) {
 // A burst is gathered for a moment before it is read; the read after it still waits the
 // time-out from its own start, once.
 TEST_F(SerialLine, AfterABurstAnEmptyReadEndsAtTheTimeOutNotLater) {
-  ASSERT_EQ(open(seriell), 1);  // the capture's 3000 ms
+  ASSERT_EQ(open(seriell), kOpened);  // the capture's 3000 ms
   write_all(line.master(), "ab");
   std::int16_t flag = 0;
   EXPECT_EQ(seriell.ReadComByte(flag), 'a');
@@ -395,7 +395,7 @@ TEST_F(SerialLine, WithoutAnOpenPortReadsReturnAtOnce) {
   seriell.ReadComByte(flag);
   EXPECT_EQ(flag, -1);
 
-  ASSERT_EQ(open(seriell), 1);  // 3 s time-out
+  ASSERT_EQ(open(seriell), kOpened);  // 3 s time-out
   write_all(line.master(), "late");
   seriell.CloseComPort();
   seriell.CloseComPort();

@@ -94,7 +94,7 @@ TEST_P(FailingStep, ReturnsTheStepsCodeClosesOnceAndStops) {
   expect_steps_until(comm, GetParam().step, GetParam().result);
   EXPECT_CALL(comm, CloseHandle(kHandle)).WillOnce(Return(1));
 
-  EXPECT_EQ(open_com3(seriell), -2 - GetParam().step);
+  EXPECT_EQ(open_com3(seriell), kClearCommErrorFailed - GetParam().step);
 
   // Closed: nothing further reaches the facade.
   seriell.CloseComPort();
@@ -114,7 +114,7 @@ TEST(OpenComPort, NoUsableHandleGivesMinusOneAndClosesNothing) {
     StrictMock<MockComm> comm;
     Seriell seriell(comm);
     EXPECT_CALL(comm, CreateFile("COM0:")).WillOnce(Return(given));
-    EXPECT_EQ(seriell.OpenComPort(0, kSettings, 10240, 10240, 3000, 1000), -1);
+    EXPECT_EQ(seriell.OpenComPort(0, kSettings, 10240, 10240, 3000, 1000), kCreateFileFailed);
     EXPECT_EQ(seriell.hComPort, given);
     seriell.CloseComPort();
     std::int16_t flag = 0;
@@ -137,7 +137,7 @@ class OpenPort : public ::testing::Test {
  protected:
   void SetUp() override {
     expect_steps_until(comm, kNoStepFails, 1);
-    ASSERT_EQ(open_com3(seriell), 1);
+    ASSERT_EQ(open_com3(seriell), kOpened);
   }
   StrictMock<MockComm> comm;
   Seriell seriell{comm};

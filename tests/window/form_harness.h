@@ -28,8 +28,8 @@ struct FormHarness {
   // With the platform's serial calls, finding ports under the harness's own folder.
   explicit FormHarness(std::int32_t read_timeout_ms)
       : FormHarness(
-            [](const std::filesystem::path& folder) -> std::unique_ptr<comm::Comm> {
-              return std::make_unique<comm::PosixComm>(folder / "ports");
+            [](const std::filesystem::path& program_folder) -> std::unique_ptr<comm::Comm> {
+              return std::make_unique<comm::PosixComm>(program_folder / "ports");
             },
             nullptr, {}, read_timeout_ms) {}
 

@@ -60,7 +60,7 @@ const RestoreCase kRestoreCases[] = {{"digit3", "3\r\n", 3},
                                      {"carriageReturnOnly", "3\r5\r", 3}};
 
 INSTANTIATE_TEST_SUITE_P(Contents, PortChoiceRestore, ::testing::ValuesIn(kRestoreCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // The same table with the process's own locale set from a German environment, as the
 // desktop toolkit does before the window loads: only the regional settings handed to the
@@ -148,7 +148,8 @@ TEST(CloseWindow, ClosesAPortThatIsOpen) {
   FakeComm comm;
   FormHarness h(comm);
   h.form.Form_Load();
-  ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000), 1);
+  ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000),
+            serial::kOpened);
   EXPECT_THROW(h.form.Form_Unload(), platform::ProgramEnded);
   EXPECT_EQ(comm.close_count, 1);
   EXPECT_LE(h.seriell.hComPort, 0);

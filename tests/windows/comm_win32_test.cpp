@@ -20,7 +20,7 @@ TEST(Win32Comm, APortThatIsNotThereGivesTheInvalidHandleAndOpenReportsMinusOne) 
   EXPECT_EQ(comm->CreateFile("COM0:"), comm::kInvalidHandle);
   serial::Seriell seriell(*comm);
   EXPECT_EQ(seriell.OpenComPort(0, "baud=57600 parity=N data=8 stop=1", 10240, 10240, 3000, 1000),
-            -1);
+            serial::kCreateFileFailed);
   EXPECT_EQ(seriell.hComPort, -1);
   std::int16_t no_byte = 0;
   EXPECT_EQ(seriell.ReadComByte(no_byte), 0);

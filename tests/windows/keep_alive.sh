@@ -18,6 +18,8 @@ folder="$work/keep-alive"
 mkdir -p "$folder/FILES/Vor" "$folder/Data"
 cp "$dir/window/win32/schreiber.exe" "$folder/"
 "$cli" template "$folder/FILES/Vor/1.xls"
+# The link of an earlier simulator goes first: Wine must find this simulator's terminal.
+rm -f "$line"
 "$cli" simulate --link "$line" "$recording" --pause 0:7000 --start-when-configured &
 simulator=$!
 for _ in $(seq 50); do [[ -L "$line" ]] && break; sleep 0.1; done

@@ -10,40 +10,12 @@ import subprocess
 import sys
 import time
 
-from Xlib import X, display, protocol
+from Xlib import X, display
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from x_window import close_as_window_manager, fail, find_window, wait_for  # noqa: E402
 
 TITLE = "Schreiber"
-
-
-def fail(message, program=None):
-    print("FAIL: " + message, file=sys.stderr)
-    if program is not None and program.poll() is None:
-        program.kill()
-        program.wait()
-    sys.exit(1)
-
-
-def find_window(window, name):
-    try:
-        if window.get_wm_name() == name:
-            return window
-        for child in window.query_tree().children:
-            found = find_window(child, name)
-            if found is not None:
-                return found
-    except Exception:  # a window may go away while we look
-        pass
-    return None
-
-
-def wait_for(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        result = condition()
-        if result:
-            return result
-        time.sleep(0.1)
-    return None
 
 
 def main():
@@ -52,11 +24,11 @@ def main():
     program = subprocess.Popen([wine, os.path.join(folder, "schreiber.exe")], cwd=folder)
     x = display.Display()
     root = x.screen().root
-    window = wait_for(lambda: find_window(root, TITLE), 60)
+    window = wait_for(lambda: find_window(root, TITLE), 60, every=0.1)
     if window is None:
         fail("no window titled %r appeared" % TITLE, program)
     geometry = wait_for(lambda: window.get_attributes().map_state == X.IsViewable
-                        and window.get_geometry(), 20)
+                        and window.get_geometry(), 20, every=0.1)
     if not geometry:
         fail("the window was never shown", program)
     if (geometry.width, geometry.height) != (156, 199):
@@ -65,11 +37,7 @@ def main():
     if screenshot:
         subprocess.run(["import", "-window", "%#x" % window.id, screenshot], check=True)
 
-    delete = x.intern_atom("WM_DELETE_WINDOW")
-    event = protocol.event.ClientMessage(window=window, client_type=x.intern_atom("WM_PROTOCOLS"),
-                                         data=(32, [delete, X.CurrentTime, 0, 0, 0]))
-    window.send_event(event)
-    x.flush()
+    close_as_window_manager(x, window)
     try:
         status = program.wait(timeout=30)
     except subprocess.TimeoutExpired:

@@ -164,8 +164,8 @@ TEST_P(DamagedCompoundFile, IsRefusedWithADescription) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, DamagedCompoundFile, ::testing::ValuesIn(kDamages),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
+                         [](const auto& test) {
+                           std::string name = test.param.name;
                            for (char& c : name)
                              c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return name;

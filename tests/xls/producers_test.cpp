@@ -166,7 +166,7 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, Producers, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // Formulas that depend on the written cells show fresh results once LibreOffice opens the
 // workbook (converted to CSV, one file per sheet).

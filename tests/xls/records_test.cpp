@@ -78,7 +78,7 @@ TEST_P(RecordRoundTrip, ReadAndWrittenBackGivesTheSameBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, RecordRoundTrip, ::testing::ValuesIn(kRoundTrips),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Records, FieldsTheEngineReliesOnAreReadByName) {
   const auto row = xls::RowRecord::parse(kRoundTrips[0].body);

@@ -101,7 +101,7 @@ TEST_P(FailedSave, LeavesTheOldFileAndNoTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(Steps, FailedSave,
                          ::testing::Values(Step::create, Step::write, Step::flush, Step::close,
                                            Step::replace),
-                         [](const auto& info) { return std::string(step_name(info.param)); });
+                         [](const auto& test) { return std::string(step_name(test.param)); });
 
 TEST(Save, ReplacesTheFileItWasOpenedFromOrSavedAs) {
   TempFolder folder;

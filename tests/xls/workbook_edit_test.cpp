@@ -96,7 +96,7 @@ TEST_P(OverwriteEachKind, CellHoldsTheTextWithItsFormatAndNothingElseChanges) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, OverwriteEachKind, ::testing::ValuesIn(kOverwrites),
-                         [](const auto& info) { return std::string(info.param.what); });
+                         [](const auto& test) { return std::string(test.param.what); });
 
 TEST(WorkbookEdit, RowsAcrossSeveralBlocksGetADbcellEachListedInTheIndex) {
   xls::Workbook workbook = xls::Workbook::create_blank();
@@ -248,7 +248,7 @@ TEST_P(BeyondTheLimits, AreRefusedAndChangeNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, BeyondTheLimits, ::testing::ValuesIn(kLimits),
-                         [](const auto& info) { return std::string(info.param.what); });
+                         [](const auto& test) { return std::string(test.param.what); });
 
 TEST(WorkbookEdit, LargestCellsAtTheEdgesOfTheSheetAreAccepted) {
   xls::Workbook workbook = xls::Workbook::open_bytes(every_kind_of_cell());

@@ -110,7 +110,7 @@ TEST_P(RefusedFile, IsRefusedAsUnreadableNamingTheFileAndLeavesItAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RefusedFile, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(WorkbookOpen, TruncatedFilesAreRefusedOrReadNeverFollowedPastTheirEnd) {
   xls::Workbook source = xls::Workbook::create_blank();

@@ -19,13 +19,6 @@
 namespace schreiber::window::qt {
 namespace {
 
-constexpr const char* kTitle = "Schreiber";
-// The label captions at design time (Windows-1252 bytes).
-constexpr const char* kLabel3Caption =
-    "Datei wird \xFC"
-    "bertragen";
-constexpr const char* kLabel4Caption = "Daten in CSV Format konvertieren";
-
 QString from_codepage(const std::string& bytes) {
   return QString::fromStdString(platform::codepage_to_utf8(bytes));
 }
@@ -71,14 +64,14 @@ QLabel* make_image(QWidget* parent, const char* name, const QPixmap& pixmap) {
 }
 
 QMessageBox::Icon message_icon(int style) {
-  switch (style & 0x70) {
-    case 16:
+  switch (style & convert::kIconStyles) {
+    case convert::kCritical:
       return QMessageBox::Critical;
-    case 32:
+    case convert::kQuestion:
       return QMessageBox::Question;
-    case 48:
+    case convert::kExclamation:
       return QMessageBox::Warning;
-    case 64:
+    case convert::kInformation:
       return QMessageBox::Information;
     default:
       return QMessageBox::NoIcon;
@@ -128,7 +121,7 @@ Form2Window::Form2Window(double dots_per_inch) {
   scale_ = dots_per_inch / 96.0;
   const double device_ratio = devicePixelRatioF();
 
-  setWindowTitle(kTitle);
+  setWindowTitle(kFormTitle);
   setWindowIcon(window_icon());
   setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
 
@@ -147,10 +140,10 @@ Form2Window::Form2Window(double dots_per_inch) {
   combo1_->setCurrentIndex(-1);  // Form_Load makes the first choice
   combo1_->setGeometry(place(kCombo1Place));
 
-  label4_ = make_label(this, "Label4", kLabel4Points, kLabel4Caption);
+  label4_ = make_label(this, "Label4", kLabel4Points, kLabel4DesignCaption);
   label4_->setGeometry(place(kLabel4Place));
-  label4_caption_ = kLabel4Caption;
-  label3_ = make_label(this, "Label3", kLabel3Points, kLabel3Caption);
+  label4_caption_ = kLabel4DesignCaption;
+  label3_ = make_label(this, "Label3", kLabel3Points, kLabel3DesignCaption);
   label3_->setGeometry(place(kLabel3Place));
 
   image2_ = make_image(this, "Image2",
@@ -221,10 +214,7 @@ void Form2Window::Form2_Refresh() {
 // Everything set so far has just been painted by a Refresh, or the logic is reading the
 // line after one: a repaint that Qt does here shows what is already on the screen.
 void Form2Window::keep_alive() {
-  constexpr auto kPace = std::chrono::milliseconds(40);
-  const auto now = std::chrono::steady_clock::now();
-  if (now < next_keep_alive_) return;
-  next_keep_alive_ = now + kPace;
+  if (!keep_alive_pace_.due()) return;
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -6,13 +6,14 @@
 // loop.
 
 #include <QWidget>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "window/form2_design.h"
 #include "window/handler_guard.h"
+#include "window/keep_alive_pace.h"
 #include "window/view.h"
 
 class QComboBox;
@@ -20,25 +21,6 @@ class QLabel;
 class QPushButton;
 
 namespace schreiber::window::qt {
-
-// A control's place in twips, from the top-left corner of the client area.
-struct TwipsRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-};
-
-inline constexpr int kTwipsPerPixelAt96Dpi = 15;
-inline constexpr int kClientWidthTwips = 2340;
-inline constexpr int kClientHeightTwips = 2985;
-inline constexpr TwipsRect kCommand1Place{1740, 30, 495, 495};
-inline constexpr TwipsRect kCombo1Place{60, 130, 1575, 315};
-inline constexpr TwipsRect kLabel4Place{60, 840, 3075, 195};
-inline constexpr TwipsRect kLabel3Place{60, 540, 2415, 255};
-inline constexpr TwipsRect kImagePlace{300, 1140, 1770, 1710};  // Image1 and Image2
-inline constexpr double kLabel3Points = 9.75;
-inline constexpr double kLabel4Points = 8.25;
 
 class Form2Window : public QWidget, public View {
  public:
@@ -104,7 +86,7 @@ class Form2Window : public QWidget, public View {
   std::optional<int> ended_status_;
   // A close asked for while a handler ran; handled when it has returned.
   bool close_pending_ = false;
-  std::chrono::steady_clock::time_point next_keep_alive_{};
+  KeepAlivePace keep_alive_pace_;
 };
 
 }  // namespace schreiber::window::qt

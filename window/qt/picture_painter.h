@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QImage>
 
-#include "window/qt/picture_shapes.h"
+#include "window/pictures/picture_shapes.h"
 
 namespace schreiber::window::qt {
 

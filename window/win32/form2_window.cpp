@@ -13,12 +13,6 @@ namespace schreiber::window::win32 {
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"SchreiberForm2";
-constexpr const wchar_t* kTitle = L"Schreiber";
-// The label captions at design time (code-page bytes).
-constexpr const char* kLabel3Caption =
-    "Datei wird \xFC"
-    "bertragen";
-constexpr const char* kLabel4Caption = "Daten in CSV Format konvertieren";
 
 enum ControlId : int { kCommand1 = 101, kCombo1, kLabel4, kLabel3, kImage2, kImage1 };
 
@@ -95,9 +89,10 @@ Form2Window::Form2Window(int dots_per_inch) : dpi_(dots_per_inch) {
 
   RECT frame{0, 0, pixels(kClientWidthTwips), pixels(kClientHeightTwips)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
-  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, kTitle, kWindowStyle, CW_USEDEFAULT,
-                            CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, wide(kFormTitle).c_str(),
+                            kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                            frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_procedure));
 
@@ -131,10 +126,10 @@ Form2Window::Form2Window(int dots_per_inch) : dpi_(dots_per_inch) {
 
   label4_ = make_control(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel4Place, kLabel4);
   SendMessageW(label4_, WM_SETFONT, reinterpret_cast<WPARAM>(label4_font_), FALSE);
-  Label4_SetCaption(kLabel4Caption);
+  Label4_SetCaption(kLabel4DesignCaption);
   label3_ = make_control(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel3Place, kLabel3);
   SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(label3_font_), FALSE);
-  Label3_SetCaption(kLabel3Caption);
+  Label3_SetCaption(kLabel3DesignCaption);
 
   image2_ = make_control(L"STATIC", SS_BITMAP, kImagePlace, kImage2);
   SendMessageW(image2_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(receiving_picture_));
@@ -212,7 +207,7 @@ LRESULT Form2Window::handle_message(UINT message, WPARAM w, LPARAM l) {
       }
       run_handler(on_form_unload);
       // Form_Unload ends the program; without a handler the window closes all the same.
-      if (!ended_status_) end_program(0);
+      if (!ended_status_) end_program(platform::kExitNormal);
       return 0;
     case WM_DESTROY:
       return 0;
@@ -257,10 +252,7 @@ void Form2Window::Form2_Refresh() {
 // messages other threads and programs send. Only paint is taken from the queue: what is
 // painted is what the last Refresh showed.
 void Form2Window::keep_alive() {
-  constexpr auto kPace = std::chrono::milliseconds(40);
-  const auto now = std::chrono::steady_clock::now();
-  if (now < next_keep_alive_) return;
-  next_keep_alive_ = now + kPace;
+  if (!keep_alive_pace_.due()) return;
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
   // A window that never validates cannot keep this going: a bounded number of rounds.

@@ -5,36 +5,18 @@
 // them. The event handlers are plugged in from outside (on_*); every one runs through
 // run_handler, which turns the end of the program into the end of the message loop.
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/win32_api.h"
+#include "window/form2_design.h"
 #include "window/handler_guard.h"
+#include "window/keep_alive_pace.h"
 #include "window/view.h"
 
 namespace schreiber::window::win32 {
-
-// A control's place in twips, from the top-left corner of the client area.
-struct TwipsRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-};
-
-inline constexpr int kTwipsPerInch = 1440;
-inline constexpr int kClientWidthTwips = 2340;
-inline constexpr int kClientHeightTwips = 2985;
-inline constexpr TwipsRect kCommand1Place{1740, 30, 495, 495};
-inline constexpr TwipsRect kCombo1Place{60, 130, 1575, 315};
-inline constexpr TwipsRect kLabel4Place{60, 840, 3075, 195};
-inline constexpr TwipsRect kLabel3Place{60, 540, 2415, 255};
-inline constexpr TwipsRect kImagePlace{300, 1140, 1770, 1710};  // Image1 and Image2
-inline constexpr double kLabel3Points = 9.75;
-inline constexpr double kLabel4Points = 8.25;
 
 // Resource id of the program's icon.
 inline constexpr int kIconResource = 1;
@@ -113,7 +95,7 @@ class Form2Window : public View {
   std::optional<int> ended_status_;
   // A close that reached the window while a handler ran; handled when it has returned.
   bool close_pending_ = false;
-  std::chrono::steady_clock::time_point next_keep_alive_{};
+  KeepAlivePace keep_alive_pace_;
 };
 
 }  // namespace schreiber::window::win32

@@ -1,12 +1,12 @@
 #pragma once
-// The window's drawings (window/qt/picture_shapes.h) painted with GDI: as bitmaps for the
+// The window's drawings (window/pictures/picture_shapes.h) painted with GDI: as bitmaps for the
 // controls, at the screen's scale, and as the 16-colour icon file of the program.
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/win32_api.h"
-#include "window/qt/picture_shapes.h"
+#include "window/pictures/picture_shapes.h"
 
 namespace schreiber::window::win32 {
 

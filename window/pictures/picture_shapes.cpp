@@ -1,4 +1,4 @@
-#include "window/qt/picture_shapes.h"
+#include "window/pictures/picture_shapes.h"
 
 #include <cmath>
 #include <numbers>
