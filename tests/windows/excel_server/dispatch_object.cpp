@@ -16,20 +16,6 @@ std::string locale_text(LCID locale) {
 
 }  // namespace
 
-HRESULT DispatchObject::QueryInterface(REFIID id, void** out) {
-  *out = nullptr;
-  if (id != IID_IUnknown && id != IID_IDispatch) return E_NOINTERFACE;
-  *out = static_cast<IDispatch*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG DispatchObject::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {
   *count = 0;  // late binding only, as the client uses it
   return S_OK;

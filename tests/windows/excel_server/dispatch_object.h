@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
 #include "server_state.h"
 
 namespace schreiber::test_server {
@@ -23,15 +24,11 @@ struct Call {
   VARIANT* result;             // may be nullptr
 };
 
-class DispatchObject : public IDispatch {
+class DispatchObject : public ComObject<IDispatch, IID_IDispatch> {
  public:
   DispatchObject(ServerState& state, std::string name, std::vector<std::wstring> members)
       : state_(state), name_(std::move(name)), members_(std::move(members)) {}
-  virtual ~DispatchObject() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
@@ -51,7 +48,6 @@ class DispatchObject : public IDispatch {
 
   std::string name_;
   std::vector<std::wstring> members_;
-  ULONG references_ = 1;
 };
 
 // An exception of the object: its code and description, as the application raises them.

@@ -2,27 +2,14 @@
 
 #include <string>
 
+#include "com_object.h"
+
 namespace schreiber::test_server {
 namespace {
 
-class MessageFilter : public IMessageFilter {
+class MessageFilter : public ComObject<IMessageFilter, IID_IMessageFilter> {
  public:
   explicit MessageFilter(ServerState& state) : state_(state) {}
-  virtual ~MessageFilter() = default;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-    *out = nullptr;
-    if (id != IID_IUnknown && id != IID_IMessageFilter) return E_NOINTERFACE;
-    *out = static_cast<IMessageFilter*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO call) override {
     if (state_.fault != Fault::reject_first_open || state_.rejected || call == nullptr ||
@@ -41,7 +28,6 @@ class MessageFilter : public IMessageFilter {
 
  private:
   ServerState& state_;
-  ULONG references_ = 1;
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "com_object.h"
 #include "excel_objects.h"
 #include "message_filter.h"
 #include "platform/clock.h"
@@ -24,24 +25,9 @@
 namespace schreiber::test_server {
 namespace {
 
-class ClassFactory : public IClassFactory {
+class ClassFactory : public ComObject<IClassFactory, IID_IClassFactory> {
  public:
   explicit ClassFactory(ServerState& state) : state_(state) {}
-  virtual ~ClassFactory() = default;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-    *out = nullptr;
-    if (id != IID_IUnknown && id != IID_IClassFactory) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** out) override {
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
@@ -55,7 +41,6 @@ class ClassFactory : public IClassFactory {
 
  private:
   ServerState& state_;
-  ULONG references_ = 1;
 };
 
 std::wstring environment(const wchar_t* name) {
