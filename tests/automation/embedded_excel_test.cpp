@@ -10,20 +10,12 @@
 #include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "support/failure_number.h"
 #include "support/xlrd_sheet.h"
 #include "xls/workbook.h"
 
 namespace schreiber::testing {
 namespace {
-
-int failure_number(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::Failure& failure) {
-    return failure.number();
-  }
-  return 0;
-}
 
 class EmbeddedExcel : public ::testing::Test {
  protected:
@@ -41,8 +33,8 @@ class EmbeddedExcel : public ::testing::Test {
 TEST_F(EmbeddedExcel, AttachingAlwaysFindsTheSameInstance) {
   EXPECT_EQ(registry->GetObject(automation::kExcelApplication), excel);
   EXPECT_NE(registry->CreateObject("excel.application"), excel);  // a new one, any case
-  EXPECT_EQ(failure_number([&] { registry->CreateObject("Word.Application"); }), 429);
-  EXPECT_EQ(failure_number([&] { registry->GetObject(automation::kFileSystemObject); }), 429);
+  EXPECT_EQ(failure_number_of([&] { registry->CreateObject("Word.Application"); }), 429);
+  EXPECT_EQ(failure_number_of([&] { registry->GetObject(automation::kFileSystemObject); }), 429);
 }
 
 TEST_F(EmbeddedExcel, OpenFindWriteAndCloseWithSaving) {
@@ -53,7 +45,7 @@ TEST_F(EmbeddedExcel, OpenFindWriteAndCloseWithSaving) {
                                      "Gr\xFC\xDF"
                                      "e");
   book->Close(true);
-  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Item("book.xls"); }), 9);
+  EXPECT_EQ(failure_number_of([&] { excel->Workbooks()->Item("book.xls"); }), 9);
   const auto read = read_with_xlrd(folder / "book.xls", "Data");
   EXPECT_EQ(read.cells, (std::map<std::pair<int, int>, std::string>{{{3, 2},
                                                                      "Gr\xC3\xBC\xC3\x9F"
@@ -62,16 +54,16 @@ TEST_F(EmbeddedExcel, OpenFindWriteAndCloseWithSaving) {
 
 TEST_F(EmbeddedExcel, RefusalsCarryTheirNumbers) {
   write_file(folder / "text.xls", "this is no workbook");
-  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Open(folder / "text.xls"); }), 1004);
-  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Open(folder / "missing.xls"); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { excel->Workbooks()->Open(folder / "text.xls"); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { excel->Workbooks()->Open(folder / "missing.xls"); }), 1004);
   excel->Workbooks()->Open(folder / "book.xls");
   auto book = excel->Workbooks()->Item("book.xls");
-  EXPECT_EQ(failure_number([&] { book->Worksheets("Tabelle1"); }), 9);
+  EXPECT_EQ(failure_number_of([&] { book->Worksheets("Tabelle1"); }), 9);
   auto sheet = book->Worksheets("Data");
-  EXPECT_EQ(failure_number([&] { sheet->SetCells(1, 257, "x"); }), 1004);
-  EXPECT_EQ(failure_number([&] { sheet->SetCells(65537, 1, "x"); }), 1004);
-  EXPECT_EQ(failure_number([&] { sheet->SetCells(0, 1, "x"); }), 1004);
-  EXPECT_EQ(failure_number([&] { sheet->SetCells(1, 1, std::string(32768, 'x')); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { sheet->SetCells(1, 257, "x"); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { sheet->SetCells(65537, 1, "x"); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { sheet->SetCells(0, 1, "x"); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { sheet->SetCells(1, 1, std::string(32768, 'x')); }), 1004);
 }
 
 TEST(EngineRefusal, EveryKindIsTheApplicationsNumber1004) {
@@ -88,7 +80,7 @@ TEST_F(EmbeddedExcel, QuitClosesWhatIsOpenWithoutSaving) {
   excel->Workbooks()->Item("book.xls")->Worksheets("Data")->SetCells(1, 1, "unsaved");
   excel->Quit();
   EXPECT_EQ(read_file(folder / "book.xls"), before);
-  EXPECT_EQ(failure_number([&] { excel->Workbooks()->Item("book.xls"); }), 9);
+  EXPECT_EQ(failure_number_of([&] { excel->Workbooks()->Item("book.xls"); }), 9);
 }
 
 // A template the engine refuses, in the first export of a run: the open fails under the

@@ -4,24 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "support/failure_number.h"
 #include "support/temp_folder.h"
 
 namespace schreiber::testing {
 namespace {
-
-int failure_number_of(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Failure& failure) {
-    return failure.number();
-  }
-  return 0;
-}
 
 TEST(RecordFile, RecordNIsTheByteAtOffsetNMinusOneOnceFlushed) {
   TempFolder folder;

@@ -13,23 +13,16 @@
 #include "platform/files.h"
 #include "platform/text_win32.h"
 #include "platform/win32_api.h"
+#include "support/failure_number.h"
 #include "support/temp_folder.h"
 
 namespace schreiber {
 namespace {
 
+using testing::failure_number_of;
 using testing::read_file;
 using testing::TempFolder;
 using testing::write_file;
-
-int failure_number_of(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Failure& failure) {
-    return failure.number();
-  }
-  return 0;
-}
 
 TEST(CodePage, EveryByteComesBackFromItsCharacter) {
   for (int b = 0; b < 256; ++b) {
