@@ -91,16 +91,13 @@ void append_chars(std::string& out, std::u16string_view text, bool compressed) {
   }
 }
 
-void append_unicode_string(std::string& out, std::u16string_view text) {
+void append_unicode_string(std::string& out, std::u16string_view text, bool short_count) {
   const bool compressed = fits_compressed(text);
-  put_u16(out, static_cast<std::uint16_t>(text.size()));
-  put_u8(out, compressed ? 0 : kHighByte);
-  append_chars(out, text, compressed);
-}
-
-void append_short_unicode_string(std::string& out, std::u16string_view text) {
-  const bool compressed = fits_compressed(text);
-  put_u8(out, static_cast<std::uint8_t>(text.size()));
+  if (short_count) {
+    put_u8(out, static_cast<std::uint8_t>(text.size()));
+  } else {
+    put_u16(out, static_cast<std::uint16_t>(text.size()));
+  }
   put_u8(out, compressed ? 0 : kHighByte);
   append_chars(out, text, compressed);
 }

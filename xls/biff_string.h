@@ -47,12 +47,10 @@ bool fits_compressed(std::u16string_view text);
 // Appends the characters only, one or two bytes each as `compressed` says.
 void append_chars(std::string& out, std::u16string_view text, bool compressed);
 
-// A string with a 16-bit count (XLUnicodeString), as in LABEL and STRING records.
-void append_unicode_string(std::string& out, std::u16string_view text);
-
-// A string of at most 255 characters with an 8-bit count (ShortXLUnicodeString), as in
-// BOUNDSHEET records.
-void append_short_unicode_string(std::string& out, std::u16string_view text);
+// A string with a 16-bit count (XLUnicodeString), as in LABEL and STRING records, or with
+// `short_count` one of at most 255 characters with an 8-bit count (ShortXLUnicodeString),
+// as in BOUNDSHEET records.
+void append_unicode_string(std::string& out, std::u16string_view text, bool short_count = false);
 
 // Reads a string with a 16-bit (or, for short ones, 8-bit) count from one record body;
 // returns false when the body is too short.

@@ -15,9 +15,9 @@ namespace {
 
 constexpr std::size_t kMaxCodeLength = 255;
 
-std::uint32_t checksum(const std::vector<std::string_view>& xfs, std::size_t count) {
+std::uint32_t checksum(const std::vector<std::string_view>& xfs) {
   std::uint32_t crc = 0;
-  for (std::size_t i = 0; i < count; ++i) crc = office_crc(crc, xfs[i]);
+  for (const std::string_view xf : xfs) crc = office_crc(crc, xf);
   return crc;
 }
 
@@ -74,7 +74,7 @@ CellFormats::CellFormats(const std::vector<Record>& globals) {
     }
   }
   // Extended formats are valid only while the checksum matches the formats they extend.
-  checksum_valid_ = checksum_valid_ && checksum_read == checksum(xfs_, xfs_.size());
+  checksum_valid_ = checksum_valid_ && checksum_read == checksum(xfs_);
   default_xf_ = default_xf.value_or(0);
   next_custom_ = static_cast<std::uint16_t>(std::min<std::uint32_t>(highest + 1, 0xFFFF));
 }
@@ -212,7 +212,7 @@ std::optional<std::string> CellFormats::replacement(std::size_t index) const {
   if (index != checksum_at_ || !checksum_valid_ || new_xfs_.empty()) return std::nullopt;
   XfCrcRecord crc = *XfCrcRecord::parse(checksum_record_);
   crc.format_count = static_cast<std::uint16_t>(xfs_.size());
-  crc.checksum = checksum(xfs_, xfs_.size());
+  crc.checksum = checksum(xfs_);
   return crc.emit();
 }
 

@@ -49,7 +49,6 @@ class CellFormats {
   // FORMAT and XF records that needs; past the limits throws Error and changes nothing.
   std::uint16_t format_for(std::uint16_t xf, std::u16string_view code, bool quote_prefix);
 
-  bool changed() const { return !new_xfs_.empty() || !new_formats_.empty(); }
   // Appends the records that go before globals record `index` (in the order read).
   void write_before(std::size_t index, std::string& out) const;
   // The XFCRC record to write in place of the one read (globals record `index`), if any.

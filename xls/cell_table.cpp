@@ -175,6 +175,7 @@ bool CellTable::has_cell(std::uint16_t row, std::uint16_t column) const {
 
 void CellTable::set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id,
                          std::string body) {
+  written_ = true;
   RowEntry& row_entry = rows_[row];
   row_entry.touched = true;
   auto& cells = row_entry.cells;

@@ -34,6 +34,9 @@ class CellTable {
   // Puts a cell record (`body` starts with row, column and cell format) at (row, column),
   // replacing what was there.
   void set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id, std::string body);
+  // True once set_cell has been called: the sheet is then written from this table, not
+  // copied from the template.
+  bool written() const { return written_; }
 
   // The cell records in order, each followed by the records that belong to it.
   std::vector<Record> cell_records() const;
@@ -86,6 +89,7 @@ class CellTable {
   std::vector<std::uint8_t> before_depth_;
   std::vector<Record> leading_;  // odd records inside the table ahead of any cell
   std::map<std::uint16_t, RowEntry> rows_;
+  bool written_ = false;
   RowEntry* last_row_ = nullptr;  // where the previous cell went, while reading the table
   std::uint16_t last_row_number_ = 0;
   std::vector<Record> after_;   // the rest, EOF included

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "xls/text.h"
+
 namespace xls {
 
 namespace {
@@ -40,18 +42,6 @@ constexpr std::u16string_view kSeparators = u" -/:,()+$!^&'~{}<>=";
 constexpr std::int64_t kLastDay1900 = 2958465;  // 31 December 9999
 constexpr std::int64_t kLastDay1904 = 2957003;
 
-char16_t lower(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool at_ignoring_case(std::u16string_view code, std::size_t pos, std::u16string_view what) {
-  if (code.size() - pos < what.size()) return false;
-  for (std::size_t k = 0; k < what.size(); ++k) {
-    if (lower(code[pos + k]) != what[k]) return false;
-  }
-  return true;
-}
-
 void add_literal(std::vector<Token>& tokens, std::u16string_view text) {
   if (tokens.empty() || tokens.back().part != Part::literal)
     tokens.push_back({Part::literal, 0, {}});
@@ -62,9 +52,9 @@ void add_literal(std::vector<Token>& tokens, std::u16string_view text) {
 // colour. Conditions ("[<1]") make a format this display does not handle.
 bool read_bracket(std::u16string_view inner, std::vector<Token>& tokens) {
   if (inner.empty()) return false;
-  const char16_t first = lower(inner[0]);
+  const char16_t first = fold_case(inner[0]);
   if ((first == u'h' || first == u'm' || first == u's') &&
-      std::all_of(inner.begin(), inner.end(), [&](char16_t c) { return lower(c) == first; })) {
+      std::all_of(inner.begin(), inner.end(), [&](char16_t c) { return fold_case(c) == first; })) {
     const Part part = first == u'h'   ? Part::elapsed_hours
                       : first == u'm' ? Part::elapsed_minutes
                                       : Part::elapsed_seconds;
@@ -76,7 +66,7 @@ bool read_bracket(std::u16string_view inner, std::vector<Token>& tokens) {
     return true;
   }
   return std::all_of(inner.begin(), inner.end(), [](char16_t c) {
-    return (lower(c) >= u'a' && lower(c) <= u'z') || (c >= u'0' && c <= u'9');
+    return (fold_case(c) >= u'a' && fold_case(c) <= u'z') || (c >= u'0' && c <= u'9');
   });
 }
 
@@ -86,7 +76,7 @@ std::optional<std::vector<Token>> parse(std::u16string_view code) {
   std::vector<Token> tokens;
   for (std::size_t i = 0; i < code.size() && code[i] != u';';) {
     const char16_t c = code[i];
-    const char16_t l = lower(c);
+    const char16_t l = fold_case(c);
     if (c == u'"') {
       const std::size_t end = code.find(u'"', i + 1);
       if (end == std::u16string_view::npos) return std::nullopt;
@@ -103,13 +93,14 @@ std::optional<std::vector<Token>> parse(std::u16string_view code) {
           !read_bracket(code.substr(i + 1, end - i - 1), tokens))
         return std::nullopt;
       i = end + 1;
-    } else if (at_ignoring_case(code, i, u"am/pm") || at_ignoring_case(code, i, u"a/p")) {
-      const std::size_t length = lower(code[i + 1]) == u'm' ? 5 : 3;
+    } else if (equal_ignoring_case(code.substr(i, 5), u"am/pm") ||
+               equal_ignoring_case(code.substr(i, 3), u"a/p")) {
+      const std::size_t length = fold_case(code[i + 1]) == u'm' ? 5 : 3;
       tokens.push_back({Part::am_pm, 0, std::u16string(code.substr(i, length))});
       i += length;
     } else if (l == u'y' || l == u'm' || l == u'd' || l == u'h' || l == u's') {
       std::size_t end = i;
-      while (end < code.size() && lower(code[end]) == l) ++end;
+      while (end < code.size() && fold_case(code[end]) == l) ++end;
       const Part part = l == u'y'   ? Part::year
                         : l == u'm' ? Part::month
                         : l == u'd' ? Part::day

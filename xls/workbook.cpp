@@ -140,7 +140,6 @@ std::optional<std::size_t> Workbook::find_sheet(std::u16string_view name) const 
 }
 
 struct Workbook::Place {
-  std::size_t substream;
   CellTable* table;
   std::uint16_t row, column;
 };
@@ -176,7 +175,7 @@ Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_
                                     "': " + error.what());
     }
   }
-  return {*entry.substream, &table->second, static_cast<std::uint16_t>(row - 1),
+  return {&table->second, static_cast<std::uint16_t>(row - 1),
           static_cast<std::uint16_t>(column - 1)};
 }
 
@@ -194,7 +193,6 @@ std::uint16_t Workbook::format_for(const Place& at, std::u16string_view number_f
 
 void Workbook::store(const Place& at, std::uint16_t record_id, std::string body) {
   at.table->set_cell(at.row, at.column, record_id, std::move(body));
-  state_->edited.insert(at.substream);
   state_->changed = true;
 }
 

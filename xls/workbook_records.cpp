@@ -51,7 +51,7 @@ std::string BoundSheetRecord::emit() const {
   put_u32(body, position);
   put_u8(body, visibility);
   put_u8(body, type);
-  append_short_unicode_string(body, name);
+  append_unicode_string(body, name, /*short_count=*/true);
   return body;
 }
 

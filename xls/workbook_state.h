@@ -3,7 +3,7 @@
 
 #include <map>
 #include <optional>
-#include <set>
+
 #include <string>
 #include <vector>
 
@@ -35,7 +35,13 @@ struct Workbook::State {
   SharedStrings strings;
   CellFormats formats;
   std::map<std::size_t, CellTable> tables;  // by substream: the sheets written or looked into
-  std::set<std::size_t> edited;             // the substreams whose tables were written to
+
+  // The table of substream k when cells were written to it; nothing when the sheet is
+  // copied as the template has it.
+  const CellTable* written_table(std::size_t k) const {
+    const auto found = tables.find(k);
+    return found != tables.end() && found->second.written() ? &found->second : nullptr;
+  }
   bool changed = false;
 };
 

@@ -18,8 +18,8 @@ namespace {
 std::size_t string_references(const Workbook::State& state) {
   std::size_t count = 0;
   for (std::size_t k = 0; k < state.records.sheets.size(); ++k) {
-    if (state.edited.count(k)) {
-      count += state.tables.at(k).string_references();
+    if (const CellTable* table = state.written_table(k)) {
+      count += table->string_references();
       continue;
     }
     const Substream& sub = state.records.sheets[k];
@@ -125,8 +125,8 @@ std::string write_workbook_stream(const Workbook::State& state) {
   std::vector<std::uint32_t> starts(sheets.size());
   for (std::size_t k = 0; k < sheets.size(); ++k) {
     starts[k] = static_cast<std::uint32_t>(out.size());
-    if (state.edited.count(k)) {
-      state.tables.at(k).write(out);
+    if (const CellTable* table = state.written_table(k)) {
+      table->write(out);
     } else {
       copy_sheet(out, state, sheets[k], k + 1 < sheets.size() ? &sheets[k + 1] : nullptr);
     }
