@@ -108,13 +108,9 @@ DISPID Dispatch::id_of(std::wstring_view member) const {
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;
   const HRESULT code = object_->GetIDsOfNames(IID_NULL, names, 1, kUsEnglish, &id);
-  // Only an unknown name is 438. The lookup is a call of its own to an application in
-  // another process, which fails as any call does: rejected by a busy application,
-  // refused for access, the server gone.
-  if (code == DISP_E_UNKNOWNNAME || code == DISP_E_MEMBERNOTFOUND) {
-    throw platform::Failure(platform::kObjectNotSupported,
-                            failure_description(DISP_E_UNKNOWNNAME, platform::kObjectNotSupported));
-  }
+  // Only an unknown name is 438 (failure_number maps it so). The lookup is a call of its
+  // own to an application in another process, which fails as any call does: rejected by
+  // a busy application, refused for access, the server gone.
   if (FAILED(code)) fail(code);
   return id;
 }

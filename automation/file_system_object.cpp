@@ -48,10 +48,8 @@ void fail_file_operation(const std::error_code& error, const std::filesystem::pa
     case ETXTBSY:
       raise_failure(platform::kPermissionDenied, name);
     default:
-      throw platform::Failure(
-          platform::kPathFileAccessError,
-          std::string(platform::standard_description(platform::kPathFileAccessError)) + " (" +
-              platform::utf8_to_codepage(error.message()) + "): " + name);
+      platform::raise_failure(platform::kPathFileAccessError,
+                              platform::utf8_to_codepage(error.message()), name);
   }
 }
 

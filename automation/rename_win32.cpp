@@ -31,10 +31,8 @@ void rename_without_replacing(const std::filesystem::path& from, const std::file
     case ERROR_WRITE_PROTECT:
       platform::raise_failure(platform::kPermissionDenied, name(from));
     default:
-      throw platform::Failure(
-          platform::kPathFileAccessError,
-          std::string(platform::standard_description(platform::kPathFileAccessError)) + " (" +
-              platform::system_message(error) + "): " + name(from));
+      platform::raise_failure(platform::kPathFileAccessError, platform::system_message(error),
+                              name(from));
   }
 }
 

@@ -46,11 +46,10 @@ std::optional<std::uint8_t> error_code(std::u16string_view text) {
 // A cell that already shows this kind of value (a date format for a date, any percent
 // format for a percentage, ...) keeps its own format; otherwise it gets the one the
 // entry implies.
-TypedEntry number_entry(const entry::ReadValue& read, std::u16string_view cell_format) {
+TypedEntry number_entry(const entry::ReadValue& read, FormatKind cell_kind) {
   auto typed = kind_entry(EntryKind::number);
   typed.number = read.value;
   if (read.format.empty()) return typed;
-  const auto cell_kind = number_format_kind(cell_format);
   if (cell_kind == FormatKind::general || number_format_kind(read.format) != cell_kind) {
     typed.number_format = std::u16string(read.format);
   }
@@ -63,7 +62,8 @@ TypedEntry read_typed_entry(std::u16string_view text, const EntryContext& contex
   if (text.empty()) return kind_entry(EntryKind::empty);
   // An apostrophe keeps the rest as text, whatever the cell's format.
   if (text.front() == u'\'') return text_entry(text.substr(1), true);
-  if (number_format_kind(context.cell_format) == FormatKind::text) return text_entry(text);
+  const FormatKind cell_kind = number_format_kind(context.cell_format);
+  if (cell_kind == FormatKind::text) return text_entry(text);
   // A formula in the application; there is no formula compiler here, so it stays text.
   if (text.front() == u'=') return text_entry(text);
 
@@ -84,10 +84,10 @@ TypedEntry read_typed_entry(std::u16string_view text, const EntryContext& contex
   // Numbers, dates and times all hold a digit.
   if (std::none_of(trimmed.begin(), trimmed.end(), entry::is_digit)) return text_entry(text);
   if (const auto number = entry::read_number(trimmed)) {
-    return number_entry(*number, context.cell_format);
+    return number_entry(*number, cell_kind);
   }
   if (const auto moment = entry::read_date_time(trimmed, context.date_1904, context.current_year)) {
-    return number_entry(*moment, context.cell_format);
+    return number_entry(*moment, cell_kind);
   }
   return text_entry(text);
 }

@@ -108,6 +108,12 @@ class Failure : public std::runtime_error {
 [[noreturn]] inline void raise_failure(FailureNumber number, const std::string& subject) {
   throw Failure(number, std::string(standard_description(number)) + ": " + subject);
 }
+// "Path/File access error (the system's reason): subject".
+[[noreturn]] inline void raise_failure(FailureNumber number, const std::string& reason,
+                                       const std::string& subject) {
+  throw Failure(number,
+                std::string(standard_description(number)) + " (" + reason + "): " + subject);
+}
 
 [[noreturn]] inline void raise_overflow() {
   raise_failure(kOverflow);
