@@ -12,7 +12,7 @@ std::optional<std::string> explain_open_failure(const std::filesystem::path& fol
   if (port < 1) return std::nullopt;
   const comm::DeviceTree tree;
   const comm::Account account = comm::current_account();
-  const auto check = comm::check_port(tree, account, ports_folder_of(folder), port);
+  const auto check = comm::check_port(tree, account, comm::ports_folder_of(folder), port);
   return open_failure_line(check, account, comm::serial_devices(tree));
 }
 

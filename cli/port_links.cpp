@@ -10,14 +10,6 @@
 namespace schreiber::cli {
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path link_of(const fs::path& ports_folder, int number) {
-  return ports_folder / ("COM" + std::to_string(number));
-}
-
-}  // namespace
-
 fs::path link_port(const comm::DeviceTree& tree, const fs::path& ports_folder, int number,
                    const std::string& device) {
   const fs::path named =
@@ -32,12 +24,12 @@ fs::path link_port(const comm::DeviceTree& tree, const fs::path& ports_folder, i
     throw std::runtime_error("cannot make the folder " + ports_folder.string() + ": " +
                              error.message());
   }
-  sim::point_link(link_of(ports_folder, number), target);
+  sim::point_link(comm::port_link(ports_folder, number), target);
   return target;
 }
 
 bool unlink_port(const fs::path& ports_folder, int number) {
-  const fs::path link = link_of(ports_folder, number);
+  const fs::path link = comm::port_link(ports_folder, number);
   std::error_code error;
   const auto type = fs::symlink_status(link, error).type();
   if (type == fs::file_type::not_found) return false;

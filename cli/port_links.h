@@ -6,12 +6,9 @@
 #include <string>
 
 #include "comm/device_tree.h"
+#include "comm/posix_comm.h"
 
 namespace schreiber::cli {
-
-inline std::filesystem::path ports_folder_of(const std::filesystem::path& program_folder) {
-  return program_folder / "ports";
-}
 
 // Points <ports folder>/COM<number> at `device` (a path, or a name under /dev such as
 // "ttyUSB0"): at its by-id name when it has one, so that the link survives re-plugging,

@@ -15,13 +15,15 @@
 #include "comm/device_tree.h"
 #include "comm/port_check.h"
 #include "comm/serial_devices.h"
+#include "window/form2_design.h"
 
 namespace schreiber::cli {
 namespace {
 
 constexpr int kFailed = 1;
 constexpr int kBadInput = 64;
-constexpr int kPorts = 9;  // the window's list: COM 1 to COM 9
+// The ports of the window's list: COM 1 to COM 9.
+constexpr int kPorts = static_cast<int>(std::size(window::kComboEntries));
 
 constexpr const char* kUsage =
     "usage: schreiber-cli ports [--folder DIR]\n"
@@ -44,7 +46,7 @@ void list_devices(const std::vector<comm::SerialDevice>& devices) {
 
 void print_port(const comm::DeviceTree& tree, const comm::Account& account,
                 const std::filesystem::path& folder, int number) {
-  const auto check = comm::check_port(tree, account, ports_folder_of(folder), number);
+  const auto check = comm::check_port(tree, account, comm::ports_folder_of(folder), number);
   std::cout << "  COM " << number << "  " << port_subject(check, folder) << ": "
             << port_reason(check, account) << '\n';
 }
@@ -61,7 +63,7 @@ int list(const std::filesystem::path& folder) {
 int link(const std::filesystem::path& folder, int number, const std::string& device) {
   const comm::DeviceTree tree;
   try {
-    link_port(tree, ports_folder_of(folder), number, device);
+    link_port(tree, comm::ports_folder_of(folder), number, device);
   } catch (const std::runtime_error& failure) {
     std::cerr << "schreiber-cli ports: " << failure.what() << '\n';
     list_devices(comm::serial_devices(tree));
@@ -73,7 +75,7 @@ int link(const std::filesystem::path& folder, int number, const std::string& dev
 
 int unlink(const std::filesystem::path& folder, int number) {
   try {
-    if (!unlink_port(ports_folder_of(folder), number)) {
+    if (!unlink_port(comm::ports_folder_of(folder), number)) {
       std::cout << "COM " << number << " had no link\n";
     }
   } catch (const std::runtime_error& failure) {

@@ -46,13 +46,16 @@ std::string group_name(gid_t group) {
   return std::to_string(group);
 }
 
+bool has_group(const std::vector<gid_t>& groups, gid_t group) {
+  return std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
 bool may_read_write(const Account& account, uid_t owner, gid_t group, mode_t mode) {
   if (account.uid == 0) return true;
   mode_t bits = mode & 07;
   if (account.uid == owner) {
     bits = (mode >> 6) & 07;
-  } else if (std::find(account.groups.begin(), account.groups.end(), group) !=
-             account.groups.end()) {
+  } else if (has_group(account.groups, group)) {
     bits = (mode >> 3) & 07;
   }
   return (bits & 06) == 06;

@@ -19,6 +19,9 @@ struct Account {
   std::vector<gid_t> member_of;
 };
 
+// Whether `group` is one of `groups`.
+bool has_group(const std::vector<gid_t>& groups, gid_t group);
+
 // The user of this process.
 Account current_account();
 

@@ -73,7 +73,7 @@ PosixComm::~PosixComm() {
 std::optional<std::filesystem::path> PosixComm::device_path(const std::string& port_name) const {
   const auto number = port_number(port_name);
   if (!number) return std::nullopt;
-  const std::filesystem::path link = ports_folder_ / ("COM" + std::to_string(*number));
+  const std::filesystem::path link = port_link(ports_folder_, *number);
   // A link that leads nowhere still names the port: the open then fails, rather than
   // falling through to a built-in serial port the user did not mean.
   std::error_code error;
@@ -277,7 +277,7 @@ std::uint32_t PosixComm::bytes_at_hand(Handle handle) {
 }
 
 std::unique_ptr<Comm> make_system_comm(const std::filesystem::path& program_folder) {
-  return std::make_unique<PosixComm>(program_folder / "ports");
+  return std::make_unique<PosixComm>(ports_folder_of(program_folder));
 }
 
 }  // namespace schreiber::comm

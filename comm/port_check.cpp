@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <string>
 
 #include "comm/posix_comm.h"
@@ -12,10 +11,6 @@ namespace schreiber::comm {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool contains(const std::vector<gid_t>& groups, gid_t group) {
-  return std::find(groups.begin(), groups.end(), group) != groups.end();
-}
 
 // Where a chain of links ends, also when its last target is missing.
 fs::path end_of_links(const fs::path& path) {
@@ -48,10 +43,9 @@ PortCheck check_port(const DeviceTree& tree, const Account& account, const fs::p
     check.link = path;
     if (const fs::path target = fs::read_symlink(path, error); !error) check.link_target = target;
   }
-  check.device = end_of_links(path);
-
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
+    check.device = end_of_links(path);
     check.state = PortState::kNoDevice;
     return check;
   }
@@ -59,8 +53,8 @@ PortCheck check_port(const DeviceTree& tree, const Account& account, const fs::p
   check.owner = info.st_uid;
   check.group = info.st_gid;
   check.mode = info.st_mode;
-  check.in_group = contains(account.groups, info.st_gid);
-  check.member_of_group = contains(account.member_of, info.st_gid);
+  check.in_group = has_group(account.groups, info.st_gid);
+  check.member_of_group = has_group(account.member_of, info.st_gid);
   if (!may_read_write(account, info.st_uid, info.st_gid, info.st_mode)) {
     check.state = PortState::kNoPermission;
   } else if (has_no_uart(tree, check.device.filename().string())) {

@@ -24,6 +24,14 @@
 
 namespace schreiber::comm {
 
+// The ports folder of a program folder, and the entry in it that names COM `number`'s device.
+inline std::filesystem::path ports_folder_of(const std::filesystem::path& program_folder) {
+  return program_folder / "ports";
+}
+inline std::filesystem::path port_link(const std::filesystem::path& ports_folder, unsigned number) {
+  return ports_folder / ("COM" + std::to_string(number));
+}
+
 class PosixComm final : public Comm {
  public:
   explicit PosixComm(std::filesystem::path ports_folder,

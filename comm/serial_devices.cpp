@@ -13,7 +13,7 @@ std::string attribute(const fs::path& file) {
   std::ifstream in(file);
   std::string line;
   std::getline(in, line);
-  while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) line.pop_back();
+  while (!line.empty() && line.back() == ' ') line.pop_back();
   return line;
 }
 

@@ -9,11 +9,14 @@ namespace {
 
 using Clock = WaitHook::Clock;
 
-COMMTIMEOUTS system_record(const CommTimeouts& timeouts) {
+constexpr DWORD kSliceMs = static_cast<DWORD>(WaitHook::kSlice.count());
+
+// The port's time-outs as the system takes them, with the read's total wait given.
+COMMTIMEOUTS system_record(const CommTimeouts& timeouts, DWORD read_total_ms) {
   COMMTIMEOUTS record{};
   record.ReadIntervalTimeout = timeouts.ReadIntervalTimeout;
   record.ReadTotalTimeoutMultiplier = timeouts.ReadTotalTimeoutMultiplier;
-  record.ReadTotalTimeoutConstant = timeouts.ReadTotalTimeoutConstant;
+  record.ReadTotalTimeoutConstant = read_total_ms;
   record.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
   record.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
   return record;
@@ -30,15 +33,14 @@ BOOL read_piece(HANDLE port, std::uint8_t* buffer, std::uint32_t count, DWORD& r
 }  // namespace
 
 bool SlicedReads::sliced(const CommTimeouts& timeouts) const {
-  const DWORD slice = static_cast<DWORD>(WaitHook::kSlice.count());
   return hook_ && timeouts.ReadIntervalTimeout == 0 && timeouts.ReadTotalTimeoutMultiplier == 0 &&
-         (timeouts.ReadTotalTimeoutConstant == 0 || timeouts.ReadTotalTimeoutConstant > slice);
+         (timeouts.ReadTotalTimeoutConstant == 0 || timeouts.ReadTotalTimeoutConstant > kSliceMs);
 }
 
 BOOL SlicedReads::set_timeouts(HANDLE port, Handle handle, const CommTimeouts& timeouts) {
-  COMMTIMEOUTS record = system_record(timeouts);
   const bool cut = sliced(timeouts);
-  if (cut) record.ReadTotalTimeoutConstant = static_cast<DWORD>(WaitHook::kSlice.count());
+  COMMTIMEOUTS record =
+      system_record(timeouts, cut ? kSliceMs : timeouts.ReadTotalTimeoutConstant);
   const BOOL result = ::SetCommTimeouts(port, &record);
   std::lock_guard lock(mutex_);
   if (result && cut) {
@@ -79,17 +81,15 @@ BOOL SlicedReads::read(HANDLE port, Handle handle, std::uint8_t* buffer, std::ui
     if (total_ms != 0) {
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
       if (left < WaitHook::kSlice) {
-        last_piece = system_record(*asked);
-        last_piece->ReadTotalTimeoutConstant =
-            static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(left.count(), 1));
+        last_piece = system_record(
+            *asked, static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(left.count(), 1)));
         ::SetCommTimeouts(port, &*last_piece);
       }
     }
     const BOOL result = read_piece(port, buffer + bytes_read, count - bytes_read, read);
     bytes_read += read;
     if (last_piece) {
-      COMMTIMEOUTS slice = system_record(*asked);
-      slice.ReadTotalTimeoutConstant = static_cast<DWORD>(WaitHook::kSlice.count());
+      COMMTIMEOUTS slice = system_record(*asked, kSliceMs);
       ::SetCommTimeouts(port, &slice);
     }
     if (!result) return result;
