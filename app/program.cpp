@@ -9,10 +9,9 @@ namespace schreiber::app {
 Program::Program(window::View& view, ProgramOptions options)
     : comm_(comm::make_system_comm(options.folder)),
       seriell_(*comm_),
-      automation_(
-          automation::make_default_automation(options.clock ? *options.clock : system_clock_)),
-      module1_(convert::Module1Context{view, *automation_, files_,
-                                       options.clock ? *options.clock : system_clock_,
+      clock_(options.clock ? *options.clock : system_clock_),
+      automation_(automation::make_default_automation(clock_)),
+      module1_(convert::Module1Context{view, *automation_, files_, clock_,
                                        platform::Regional::from_system(), options.folder,
                                        platform::ProgramEnd(options.end_program)}),
       form_(window::Form2Context{

@@ -39,6 +39,8 @@ class Program {
   serial::Seriell seriell_;
   platform::DiskFiles files_;
   platform::SystemClock system_clock_;
+  // One clock for the conversion's time stamps and the spreadsheet's "this year".
+  const platform::Clock& clock_;
   std::unique_ptr<automation::Automation> automation_;
   convert::Module1 module1_;
   window::Form2 form_;
