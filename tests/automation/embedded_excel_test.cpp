@@ -5,7 +5,6 @@
 
 #include "automation/class_registry.h"
 #include "automation/embedded_excel.h"
-#include "automation/engine_refusal.h"
 #include "automation/export_harness.h"
 #include "platform/codepage.h"
 #include "platform/failure.h"
@@ -64,14 +63,6 @@ TEST_F(EmbeddedExcel, RefusalsCarryTheirNumbers) {
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(65537, 1, "x"); }), 1004);
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(0, 1, "x"); }), 1004);
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(1, 1, std::string(32768, 'x')); }), 1004);
-}
-
-TEST(EngineRefusal, EveryKindIsTheApplicationsNumber1004) {
-  for (const auto kind :
-       {xls::ErrorKind::file_access, xls::ErrorKind::unreadable, xls::ErrorKind::no_such_cell,
-        xls::ErrorKind::bad_value, xls::ErrorKind::workbook_full}) {
-    EXPECT_EQ(automation::refusal_number(kind), 1004);
-  }
 }
 
 TEST_F(EmbeddedExcel, QuitClosesWhatIsOpenWithoutSaving) {
