@@ -282,12 +282,6 @@ std::string checksum_body(const std::string& stream) {
   return out;
 }
 
-std::string raw(std::uint16_t id, const std::string& body) {
-  return std::string{static_cast<char>(id & 0xFF), static_cast<char>(id >> 8),
-                     static_cast<char>(body.size() & 0xFF), static_cast<char>(body.size() >> 8)} +
-         body;
-}
-
 TEST(TypedCells, ExtendedFormatsFollowTheirClonesAndTheirChecksumStaysValid) {
   // XFEXT: header, the format it extends, one property (cell fill, an RGB colour).
   const auto extension = [](const char* format) {
@@ -297,7 +291,7 @@ TEST(TypedCells, ExtendedFormatsFollowTheirClonesAndTheirChecksumStaysValid) {
   const std::string table = record(0x0201, "0000 0000 1000");  // BLANK A1, format 16
   const auto stream_with = [&](const std::string& checksum) {
     return fixture_stream({}, {{u"Data", 0, worksheet(table)}},
-                          raw(0x087C, checksum) + raw(0x087D, extension("1000")));
+                          raw_record(0x087C, checksum) + raw_record(0x087D, extension("1000")));
   };
   const std::string stream = stream_with(checksum_body(stream_with(std::string(20, '\0'))));
   xls::Workbook book = xls::Workbook::open_bytes(fixture_file(stream));
