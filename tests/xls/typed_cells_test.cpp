@@ -234,14 +234,6 @@ TEST(TypedCells, RefusedWritesLeaveTheWorkbookAsItWas) {
   EXPECT_EQ(full.cell(0, 2, 2)->value.number, 0.5);
 }
 
-TEST(TypedCells, DateSystemIsTheOneTheWorkbookDeclares) {
-  for (const char* file : {"typed.xls", "dates_1904.xls"}) {
-    const ReadBack read = read_back({templates() / file}).begin()->second;
-    EXPECT_EQ(xls::Workbook::open(templates() / file).date_1904(), read.datemode == 1) << file;
-  }
-  EXPECT_FALSE(xls::Workbook::create_blank().date_1904());
-}
-
 // The bits of the Office checksum, one at a time (the engine uses a table).
 std::uint32_t office_crc_bitwise(std::uint32_t crc, std::string_view bytes) {
   for (const char c : bytes) {
