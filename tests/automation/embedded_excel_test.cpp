@@ -97,12 +97,7 @@ TEST(EmbeddedExport, FailuresNameFilesWithTheirUmlauts) {
       "cklauf.xls";  // code-page bytes
   const auto on_disk = platform::codepage_to_file_name(name);
   const auto description = [](const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const platform::Failure& failure) {
-      return failure.description();
-    }
-    return std::string("no failure");
+    return failure_of(call).description();
   };
   ExportHarness h(automation::make_default_automation());
   h.set_block(0, {"h\x02x"}, 0);
