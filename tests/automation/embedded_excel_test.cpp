@@ -5,7 +5,6 @@
 
 #include "automation/class_registry.h"
 #include "automation/embedded_excel.h"
-#include "automation/engine_refusal.h"
 #include "automation/export_harness.h"
 #include "platform/codepage.h"
 #include "platform/failure.h"
@@ -66,14 +65,6 @@ TEST_F(EmbeddedExcel, RefusalsCarryTheirNumbers) {
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(1, 1, std::string(32768, 'x')); }), 1004);
 }
 
-TEST(EngineRefusal, EveryKindIsTheApplicationsNumber1004) {
-  for (const auto kind :
-       {xls::ErrorKind::file_access, xls::ErrorKind::unreadable, xls::ErrorKind::no_such_cell,
-        xls::ErrorKind::bad_value, xls::ErrorKind::workbook_full}) {
-    EXPECT_EQ(automation::refusal_number(kind), 1004);
-  }
-}
-
 TEST_F(EmbeddedExcel, QuitClosesWhatIsOpenWithoutSaving) {
   const std::string before = read_file(folder / "book.xls");
   excel->Workbooks()->Open(folder / "book.xls");
@@ -106,12 +97,7 @@ TEST(EmbeddedExport, FailuresNameFilesWithTheirUmlauts) {
       "cklauf.xls";  // code-page bytes
   const auto on_disk = platform::codepage_to_file_name(name);
   const auto description = [](const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const platform::Failure& failure) {
-      return failure.description();
-    }
-    return std::string("no failure");
+    return failure_of(call).description();
   };
   ExportHarness h(automation::make_default_automation());
   h.set_block(0, {"h\x02x"}, 0);

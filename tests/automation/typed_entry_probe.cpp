@@ -12,9 +12,9 @@
 #include <iostream>
 #include <string>
 
-#include "automation/entry_text.h"
 #include "automation/typed_entry.h"
 #include "automation/typed_entry_cases.h"
+#include "xls/text.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--table") == 0) {
       for (const auto& row : testing::typed_entry_cases()) {
-        const auto text = hex(testing::to_utf8(row.text));
-        std::cout << (text.empty() ? "-" : text) << '\t' << hex(testing::to_utf8(row.cell_format))
+        const auto text = hex(xls::utf16_to_utf8(row.text));
+        std::cout << (text.empty() ? "-" : text) << '\t' << hex(xls::utf16_to_utf8(row.cell_format))
                   << '\t' << row.date_1904 << '\n';
       }
       return 0;
@@ -69,17 +69,17 @@ int main(int argc, char** argv) {
   }
   std::string text_hex, format_hex, date_1904;
   while (std::cin >> text_hex >> format_hex >> date_1904) {
-    const auto text = testing::from_utf8(unhex(text_hex == "-" ? "" : text_hex));
-    const auto format = testing::from_utf8(unhex(format_hex));
+    const auto text = xls::utf8_to_utf16(unhex(text_hex == "-" ? "" : text_hex));
+    const auto format = xls::utf8_to_utf16(unhex(format_hex));
     const automation::EntryContext context{format, date_1904 == "1", year};
     const auto entry = automation::read_typed_entry(text, context);
     switch (entry.kind) {
       case EntryKind::number:
         std::cout << "number\t" << shortest(entry.number) << '\t'
-                  << testing::to_utf8(entry.number_format) << '\n';
+                  << xls::utf16_to_utf8(entry.number_format) << '\n';
         break;
       case EntryKind::text:
-        std::cout << "text\t" << hex(testing::to_utf8(entry.text)) << '\t' << entry.quote_prefix
+        std::cout << "text\t" << hex(xls::utf16_to_utf8(entry.text)) << '\t' << entry.quote_prefix
                   << '\n';
         break;
       case EntryKind::boolean:

@@ -9,17 +9,17 @@
 #include <iomanip>
 #include <ostream>
 
-#include "automation/entry_text.h"
 #include "automation/typed_entry_cases.h"
+#include "xls/text.h"
 
 namespace schreiber::automation {
 
 void PrintTo(const TypedEntry& entry, std::ostream* out) {
   static constexpr const char* kKinds[] = {"text", "number", "boolean", "error", "empty"};
-  *out << kKinds[static_cast<int>(entry.kind)] << " text=\"" << testing::to_utf8(entry.text)
+  *out << kKinds[static_cast<int>(entry.kind)] << " text=\"" << xls::utf16_to_utf8(entry.text)
        << "\" quote=" << entry.quote_prefix << " number=" << std::setprecision(17) << entry.number
        << " boolean=" << entry.boolean << " error=" << int{entry.error_code} << " format=\""
-       << testing::to_utf8(entry.number_format) << "\"";
+       << xls::utf16_to_utf8(entry.number_format) << "\"";
 }
 
 }  // namespace schreiber::automation
@@ -29,8 +29,9 @@ namespace {
 
 TEST(TypedEntry, StoresWhatTheApplicationStoresForEachRowOfTheTable) {
   for (const auto& row : typed_entry_cases()) {
-    SCOPED_TRACE("text \"" + to_utf8(row.text) + "\" into a cell formatted \"" +
-                 to_utf8(row.cell_format) + "\"" + (row.date_1904 ? ", 1904 dates" : ""));
+    SCOPED_TRACE("text \"" + xls::utf16_to_utf8(row.text) + "\" into a cell formatted \"" +
+                 xls::utf16_to_utf8(row.cell_format) + "\"" +
+                 (row.date_1904 ? ", 1904 dates" : ""));
     const automation::EntryContext context{row.cell_format, row.date_1904, kTableYear};
     const auto stored = automation::read_typed_entry(row.text, context);
     EXPECT_EQ(stored, row.stored);

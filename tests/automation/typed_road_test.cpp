@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -17,31 +16,17 @@
 #include "automation/class_registry.h"
 #include "automation/export_harness.h"
 #include "support/xlrd_sheet.h"
+#include "xls/templates.h"
+#include "xls/xls_test_support.h"
 
 namespace schreiber::testing {
 namespace {
 
-std::string quoted(const std::filesystem::path& path) {
-  return "'" + path.string() + "'";
-}
-
-void run(const std::string& command) {
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-// The templates, made once per test process by LibreOffice with a private profile.
-const std::filesystem::path& templates() {
-  static TempFolder folder;
-  static const bool made = [] {
-    const auto script =
-        std::filesystem::path(SCHREIBER_SOURCE_DIR) / "tests/automation/make_typed_templates.py";
-    return std::system(("/usr/bin/python3 " + quoted(script) + " " + quoted(folder.path()) + " " +
-                        quoted(folder / "profile"))
-                           .c_str()) == 0;
-  }();
-  EXPECT_TRUE(made);
-  return folder.path();
-}
+// The templates (typed_*.xls, made by tests/xls/make_lo_templates.py), LibreOffice's CSV
+// conversion and the xlrd reader of the workbook engine's tests.
+using xls_test::quoted;
+using xls_test::run;
+using xls_test::templates;
 
 // What the recording holds, read here on its own: per exported block its name and the
 // (time, value) pairs of its data fields.
@@ -97,15 +82,11 @@ class TypedRoad : public ::testing::Test {
   // Sheet "Data" of each workbook as LibreOffice computes it, one CSV line per row.
   std::map<std::string, std::vector<std::string>> recalculated(
       const std::vector<std::string>& workbooks) {
-    std::string files;
-    for (const auto& name : workbooks) files += " " + quoted(h.folder / "Data" / name);
+    std::vector<std::filesystem::path> files;
+    for (const auto& name : workbooks) files.push_back(h.folder / "Data" / name);
     const auto out = h.folder / "csv";
     std::filesystem::create_directories(out);
-    run("cd " + quoted(out) + " && soffice -env:UserInstallation=file://" +
-        (h.folder / "profile").string() +
-        " --headless --convert-to 'csv:Text - txt - csv "
-        "(StarCalc):44,34,76,1,,1033,false,true,false,false,false,-1'" +
-        files + " >/dev/null 2>&1");
+    xls_test::convert_to_csv(out, files, xls_test::CsvCells::values);
     std::map<std::string, std::vector<std::string>> sheets;
     for (const auto& name : workbooks) {
       const auto csv = out / (std::filesystem::path(name).stem().string() + "-Data.csv");
@@ -123,7 +104,7 @@ std::string sample_recording() {
 
 TEST_F(TypedRoad, FormulasAndChartOverDataComputeTheRecordingsValues) {
   const std::string recording = sample_recording();
-  convert("formulas.xls", recording, 1000);
+  convert("typed_formulas.xls", recording, 1000);
   const auto series = exported_series(recording);
   ASSERT_EQ(series.size(), 3u);
   std::vector<std::string> names;
@@ -155,7 +136,7 @@ TEST_F(TypedRoad, FormulasAndChartOverDataComputeTheRecordingsValues) {
 }
 
 TEST_F(TypedRoad, AColumnTheTemplateFormatsAsTextKeepsText) {
-  convert("text_column.xls", sample_recording(), 1000);
+  convert("typed_text_column.xls", sample_recording(), 1000);
   const auto read = read_with_xlrd(h.folder / "Data/Vorlauf_K1_20310307_1405.xls", "Data");
   ASSERT_EQ(read.error, "");
   EXPECT_EQ(read.types.at({6, 3}), "text");
@@ -175,7 +156,7 @@ TEST_F(TypedRoad, TheDateSystemOfTheTemplateGivesTheSerial) {
       "3/12/2024\x01M\x02"
       "3/12/2024 6:00\x03"
       "1\x13x\x14";
-  for (const char* file : {"dates_1904.xls", "formulas.xls"}) {
+  for (const char* file : {"typed_dates_1904.xls", "typed_formulas.xls"}) {
     SCOPED_TRACE(file);
     std::filesystem::remove(h.folder / "FILES/Vor/1.xls");
     std::filesystem::remove(h.folder / "Data/D_20310307_1405.xls");
@@ -187,7 +168,7 @@ TEST_F(TypedRoad, TheDateSystemOfTheTemplateGivesTheSerial) {
     // Days from the system's day zero to 12 March 2024: 31 Dec 1899 (with the 1900 system's
     // 29 Feb 1900) or 1 Jan 1904.
     const double day = read.datemode == 1 ? 43901 : 45363;
-    EXPECT_EQ(read.datemode, std::string(file) == "dates_1904.xls" ? 1 : 0);
+    EXPECT_EQ(read.datemode, std::string(file) == "typed_dates_1904.xls" ? 1 : 0);
     EXPECT_EQ(read.types.at({5, 7}), "date");
     EXPECT_DOUBLE_EQ(std::stod(read.cells.at({5, 7})), day);
     EXPECT_DOUBLE_EQ(std::stod(read.cells.at({6, 2})), day + 0.25);
@@ -214,29 +195,38 @@ TEST_F(TypedRoad, FormatClonesAreOnePerCellFormatAndNumberFormatInEveryWorkbook)
   EXPECT_THROW(h.module1.ConvertCaptureFile(), platform::ProgramEnded);
 
   // The template, then each workbook: its number of cell formats and the cell C6 as xlrd
-  // sees it.
-  const std::string script =
-      "import sys, xlrd\n"
-      "paths = [sys.argv[1]] + ['%s/%d_20310307_1405.xls' % (sys.argv[2], i)\n"
-      "                         for i in range(int(sys.argv[3]))]\n"
-      "for path in paths:\n"
-      "    b = xlrd.open_workbook(path, formatting_info=True)\n"
-      "    c = b.sheet_by_name('Data').cell(5, 2)\n"
-      "    x = b.xf_list[c.xf_index]\n"
-      "    print(len(b.xf_list), c.value, b.format_map[x.format_key].format_str,\n"
-      "          b.font_list[x.font_index].bold, x.border.left_line_style,\n"
-      "          x.border.bottom_line_style)\n";
-  write_file(h.folder / "read.py", script);
-  run("/usr/bin/python3 " + quoted(h.folder / "read.py") + " " + quoted(template_path) + " " +
-      quoted(h.folder / "Data") + " " + std::to_string(kWorkbooks) + " >" +
-      quoted(h.folder / "read.txt"));
-  const auto lines = split(read_file(h.folder / "read.txt"), '\n');
-  ASSERT_EQ(lines.size(), kWorkbooks + 1u);
-  const int template_formats = std::stoi(lines[0]);
-  // Three clones: the header's date and the time get date and time formats, the bold cell
-  // a percent format.
-  const std::string expected = std::to_string(template_formats + 3) + " 0.5 0% 1 1 5";
-  for (int i = 1; i <= kWorkbooks; ++i) EXPECT_EQ(lines[i], expected) << "workbook " << i - 1;
+  // sees it (read_back.py: value, and its cell format's number format, font and borders).
+  std::vector<std::filesystem::path> workbooks;
+  for (int i = 0; i < kWorkbooks; ++i)
+    workbooks.push_back(h.folder / "Data" / (std::to_string(i) + "_20310307_1405.xls"));
+  std::vector<std::filesystem::path> files = {template_path};
+  files.insert(files.end(), workbooks.begin(), workbooks.end());
+  const auto read = xls_test::read_back(files);
+  ASSERT_EQ(read.size(), kWorkbooks + 1u);
+  const std::size_t template_formats = read.at(template_path.string()).formats.size();
+  // One entry of the repr() of an xlrd object's attributes: "'bold': 1" gives "1".
+  const auto attribute = [](const std::string& rest, const std::string& name) {
+    const std::string key = "'" + name + "': ";
+    const std::size_t at = rest.find(key);
+    if (at == std::string::npos) return std::string("missing");
+    const std::size_t from = at + key.size();
+    return rest.substr(from, rest.find_first_of(",}", from) - from);
+  };
+  for (int i = 0; i < kWorkbooks; ++i) {
+    SCOPED_TRACE("workbook " + std::to_string(i));
+    const xls_test::ReadBack& book = read.at(workbooks[i].string());
+    // Three clones: the header's date and the time get date and time formats, the bold cell
+    // a percent format.
+    EXPECT_EQ(book.formats.size(), template_formats + 3);
+    const auto cell = split(book.cells.at({0, 6, 3}), '\t');  // type, cell format, value
+    ASSERT_EQ(cell.size(), 3u);
+    EXPECT_EQ(cell[2], "0.5");
+    const xls_test::ReadBack::Format& format = book.formats.at(std::stoul(cell[1]));
+    EXPECT_EQ(format.number_format, "'0%'");
+    EXPECT_EQ(attribute(format.rest, "bold"), "1");
+    EXPECT_EQ(attribute(format.rest, "left_line_style"), "1");
+    EXPECT_EQ(attribute(format.rest, "bottom_line_style"), "5");
+  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,7 +17,9 @@
 #include "comm/posix_comm.h"
 #include "comm/serial_devices.h"
 #include "sim/pseudo_terminal.h"
+#include "support/lock_files.h"
 #include "support/temp_folder.h"
+#include "window/form_harness.h"
 
 namespace schreiber::comm {
 // A device in a failed expectation, as `ports` shows it.
@@ -180,24 +181,20 @@ TEST(PortCheck, ADeviceHeldByAnotherProgramIsFoundByItsLockFileOrItsFileLock) {
   };
 
   // A lock file of a live process (init), and one of a process that is gone.
-  write_file(lock_file, "         1\n");
+  write_file(lock_file, lock_text(1));
   auto held = check(t.tree);
   ASSERT_EQ(held.state, PortState::kHeld);
   EXPECT_EQ(held.holder->pid, 1);
   EXPECT_EQ(held.holder->lock_file, lock_file);
-  const pid_t gone = ::fork();
-  if (gone == 0) ::_exit(0);
-  ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-  write_file(lock_file, std::to_string(gone) + "\n");
+  write_file(lock_file, std::to_string(ended_process()) + "\n");  // not aligned: read as well
   EXPECT_EQ(check(t.tree).state, PortState::kCanOpen);
   fs::remove(lock_file);
 
-  // The program's own open takes the lock file and locks the device file; without a lock
-  // folder the kernel's lock table still shows the holder.
+  // The program's own open also locks the device file: without a lock folder the kernel's
+  // lock table still shows the holder. (Its lock file is the serial line test's business.)
   comm::PosixComm holder(t.ports, "/dev/ttyS", t.tree.lock_folders);
   const comm::Handle handle = holder.CreateFile("COM1");
   ASSERT_GT(handle, 0);
-  EXPECT_EQ(check(t.tree).holder->lock_file, lock_file);
   comm::DeviceTree no_lock_folder = t.tree;
   no_lock_folder.lock_folders.clear();
   no_lock_folder.proc = "/proc";
@@ -207,7 +204,66 @@ TEST(PortCheck, ADeviceHeldByAnotherProgramIsFoundByItsLockFileOrItsFileLock) {
   EXPECT_TRUE(held.holder->lock_file.empty());
   holder.CloseHandle(handle);
   EXPECT_EQ(check(no_lock_folder).state, PortState::kCanOpen);
-  EXPECT_FALSE(fs::exists(lock_file));
+}
+
+// The capture of schreiber-cli: after the window's message for a port that did not open,
+// one line with the device and the reason.
+TEST(CaptureOpenFailure, TheLineAfterTheMessageNamesTheDeviceAndTheReason) {
+  FakeTree t;
+  t.tty("ttyUSB3", "usb/ttyUSB3", "");  // the one serial device the tree shows
+  // A device file the user may not use: read and write for its owner and group only.
+  const fs::path guarded = t.tree.dev / "ttyUSB1";
+  write_file(guarded, "");
+  fs::permissions(guarded, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                               fs::perms::group_write);
+  struct stat info {};
+  ASSERT_EQ(::stat(guarded.c_str(), &info), 0);
+  const std::string group = comm::group_name(info.st_gid);
+  const comm::Account anna = stranger();  // in no group
+  const comm::Account me = comm::current_account();
+  sim::PseudoTerminal line;
+  const fs::path pty = fs::canonical(line.slave_path());
+  const fs::path lock_file = t.tree.lock_folders[0] / ("LCK.." + pty.filename().string());
+
+  struct Case {
+    const char* name;
+    fs::path device;  // what ports/COM1 leads to
+    bool held;
+    const comm::Account& account;
+    std::string expected;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"no device", t.tree.dev / "ttyUSB0", false, me,
+            "no such device; serial devices here: " + (t.tree.dev / "ttyUSB3").string()},
+           {"permission", guarded, false, anna,
+            "permission denied (-rw-rw---- " + comm::user_name(info.st_uid) + ":" + group +
+                "): user anna is not in group " + group + "; add it with 'sudo adduser anna " +
+                group + "', then log out and in again"},
+           {"held", pty, true, me,
+            "held by another program (process " + std::to_string(::getpid()) + ", lock file " +
+                lock_file.string() + ")"},
+       }) {
+    SCOPED_TRACE(c.name);
+    fs::remove(t.ports / "COM1");
+    fs::create_symlink(c.device, t.ports / "COM1");
+    comm::PosixComm other(t.ports, (t.tree.dev / "ttyS").string(), t.tree.lock_folders);
+    if (c.held) {
+      ASSERT_GT(other.CreateFile("COM1"), 0);
+    }
+
+    // The capture ends as one whose port did not open (the message it shows is the window
+    // tests' business); that is when schreiber-cli adds the line.
+    comm::PosixComm comm(t.ports, (t.tree.dev / "ttyS").string(), t.tree.lock_folders);
+    FormHarness h(comm);
+    h.form.Form_Load();
+    EXPECT_FALSE(h.click());
+    EXPECT_EQ(h.form.last_capture_end(), window::CaptureEnd::kPortNotOpened);
+
+    const auto check = comm::check_port(t.tree, c.account, t.ports, 1);
+    EXPECT_EQ(
+        cli::open_failure_line(check, c.account, comm::serial_devices(t.tree)),
+        "COM 1: " + (t.ports / "COM1").string() + " -> " + c.device.string() + ": " + c.expected);
+  }
 }
 
 TEST(PortLinks, LinkTakesTheByIdNameRefusesWhatIsNoDeviceAndUnlinkRemovesOnlyLinks) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "comm/posix_comm.h"
 #include "serial/seriell.h"
 #include "sim/pseudo_terminal.h"
+#include "support/lock_files.h"
 #include "support/temp_folder.h"
 
 namespace schreiber::serial {
@@ -126,19 +126,13 @@ TEST_F(SerialLine, ALockFileOfALiveProcessKeepsThePortAndAStaleOneIsReplaced) {
   Seriell port(locking);
   const auto device = std::filesystem::canonical(line.slave_path()).filename().string();
   const auto lock_file = locks / ("LCK.." + device);
-  const auto lock_text = [](pid_t pid) {
-    const std::string digits = std::to_string(pid);
-    return std::string(10 - digits.size(), ' ') + digits + "\n";
-  };
+  using testing::lock_text;
 
   testing::write_file(lock_file, lock_text(1));  // init: always there
   EXPECT_EQ(open(port), kCreateFileFailed);
   EXPECT_EQ(testing::read_file(lock_file), lock_text(1));
 
-  const pid_t gone = ::fork();
-  if (gone == 0) ::_exit(0);
-  ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-  testing::write_file(lock_file, lock_text(gone));
+  testing::write_file(lock_file, lock_text(testing::ended_process()));
   ASSERT_EQ(open(port), kOpened);
   EXPECT_EQ(testing::read_file(lock_file), lock_text(::getpid()));
 

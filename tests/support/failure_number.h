@@ -1,5 +1,6 @@
 #pragma once
-// The failure number an action ends with, or 0 when it succeeds.
+// The failure an action ends with: the whole failure, or only its number (0 when the
+// action succeeds).
 
 #include <functional>
 
@@ -7,13 +8,18 @@
 
 namespace schreiber::testing {
 
-inline int failure_number_of(const std::function<void()>& action) {
+// The failure the action throws; a failure numbered 0, "no failure", when it succeeds.
+inline platform::Failure failure_of(const std::function<void()>& action) {
   try {
     action();
   } catch (const platform::Failure& failure) {
-    return failure.number();
+    return failure;
   }
-  return 0;
+  return platform::Failure(0, "no failure");
+}
+
+inline int failure_number_of(const std::function<void()>& action) {
+  return failure_of(action).number();
 }
 
 }  // namespace schreiber::testing

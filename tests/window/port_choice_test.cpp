@@ -134,25 +134,24 @@ TEST(PortChoice, AFileThatCannotBeWrittenIsReportedNotFatal) {
   EXPECT_FALSE(h.ended);
 }
 
+// Closing the window ends the program without writing anything; it closes the port when
+// one is open, and only then.
 TEST(CloseWindow, ClosesThePortOnceAndEndsWithoutWritingAnything) {
-  FakeComm comm;
-  FormHarness h(comm);
-  h.form.Form_Load();
-  EXPECT_THROW(h.form.Form_Unload(), platform::ProgramEnded);
-  EXPECT_EQ(h.ended, 0);
-  EXPECT_EQ(comm.close_count, 0);  // no port was open, so nothing to close
-  EXPECT_TRUE(std::filesystem::is_empty(h.folder.path()));
-}
-
-TEST(CloseWindow, ClosesAPortThatIsOpen) {
-  FakeComm comm;
-  FormHarness h(comm);
-  h.form.Form_Load();
-  ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000),
-            serial::kOpened);
-  EXPECT_THROW(h.form.Form_Unload(), platform::ProgramEnded);
-  EXPECT_EQ(comm.close_count, 1);
-  EXPECT_LE(h.seriell.hComPort, 0);
+  for (const bool port_open : {false, true}) {
+    SCOPED_TRACE(port_open ? "port open" : "no port open");
+    FakeComm comm;
+    FormHarness h(comm);
+    h.form.Form_Load();
+    if (port_open) {
+      ASSERT_EQ(h.seriell.OpenComPort(1, window::kLineSettings, 10240, 10240, 3000, 1000),
+                serial::kOpened);
+    }
+    EXPECT_THROW(h.form.Form_Unload(), platform::ProgramEnded);
+    EXPECT_EQ(h.ended, 0);
+    EXPECT_EQ(comm.close_count, port_open ? 1 : 0);
+    EXPECT_LE(h.seriell.hComPort, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(h.folder.path()));
+  }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "automation/export_harness.h"
 #include "platform/failure.h"
 #include "platform/win32_api.h"
+#include "support/failure_number.h"
 #include "support/temp_folder.h"
 #include "xls/workbook.h"
 
@@ -26,18 +26,10 @@ namespace {
 
 namespace com = automation::com;
 
+using testing::failure_of;
 using testing::read_file;
 using testing::TempFolder;
 using testing::write_file;
-
-platform::Failure failure_of(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Failure& failure) {
-    return failure;
-  }
-  return platform::Failure(0, "no failure");
-}
 
 // ---------------------------------------------------------------------------------------
 // An automation object of the test's own: every member name it is asked for gets the next

@@ -30,14 +30,14 @@ std::string unicode(const std::u16string& text, bool short_count) {
   return out;
 }
 
+}  // namespace
+
 std::string raw_record(std::uint16_t id, const std::string& body) {
   std::string out;
   put16(out, id);
   put16(out, static_cast<std::uint16_t>(body.size()));
   return out + body;
 }
-
-}  // namespace
 
 std::string hex(std::string_view text) {
   std::string out;

@@ -14,6 +14,8 @@ namespace xls_test {
 std::string hex(std::string_view text);
 // A record: id, length, body.
 std::string record(std::uint16_t id, std::string_view hex_body);
+// The same with the body given as bytes.
+std::string raw_record(std::uint16_t id, const std::string& body);
 
 struct FixtureSheet {
   std::u16string name;

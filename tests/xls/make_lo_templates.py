@@ -1,13 +1,21 @@
 # Writes the workbook templates that come from LibreOffice into the folder given (charts,
 # merged cells, formulas across sheets, runs of numbers stored as MULRK, a formula with a
-# text result), all in one headless LibreOffice session with a private profile.
+# text result), all in one headless LibreOffice session with a private profile. The
+# templates of the automation tests' typed road are among them:
+#   typed_formulas.xls     sheet "Data" with SUM, AVERAGE, COUNT and MAX over the value
+#                          column (C6:C100) and the minutes between the first two times in
+#                          row 2, and a chart over the values on sheet "Diagramm"
+#   typed_text_column.xls  the same with column C formatted as Text
+#   typed_dates_1904.xls   the same in the 1904 date system
 # Run with Debian's /usr/bin/python3 (python3-uno).
 import os
 import sys
 
 import uno
 from com.sun.star.awt import Rectangle
+from com.sun.star.lang import Locale
 from com.sun.star.table import CellRangeAddress
+from com.sun.star.util import Date
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
 from office_session import office_session, prop  # noqa: E402
@@ -69,6 +77,34 @@ def formula_book(desktop):
     save(book, 'lo_formulas.xls')
 
 
+def typed_road_book(desktop, name, text_column=False, date_1904=False):
+    book = new_book(desktop, ['Data', 'Diagramm'])
+    if date_1904:
+        book.NullDate = Date(1, 1, 1904)
+    data = book.Sheets.getByName('Data')
+    for cell, formula in (('B2', '=SUM(C6:C100)'), ('C2', '=AVERAGE(C6:C100)'),
+                          ('D2', '=COUNT(C6:C100)'), ('E2', '=MAX(C6:C100)'),
+                          ('F2', '=(B7-B6)*1440')):
+        data.getCellRangeByName(cell).Formula = formula
+    data.getCellRangeByName('A3').String = 'Summe, Mittel, Anzahl, Maximum, Minuten'
+    if text_column:
+        formats = book.NumberFormats
+        locale = Locale('en', 'US', '')
+        key = formats.queryKey('@', locale, False)
+        if key == -1:
+            key = formats.addNew('@', locale)
+        data.Columns.getByIndex(2).NumberFormat = key
+    area = CellRangeAddress()
+    area.Sheet, area.StartColumn, area.StartRow, area.EndColumn, area.EndRow = 0, 2, 5, 2, 40
+    frame = Rectangle()
+    frame.X, frame.Y, frame.Width, frame.Height = 500, 500, 12000, 8000
+    book.Sheets.getByName('Diagramm').Charts.addNewByName('Verlauf', frame, (area,), False, False)
+    save(book, name)
+
+
 with office_session(profile) as desktop:
     chart_book(desktop)
     formula_book(desktop)
+    typed_road_book(desktop, 'typed_formulas.xls')
+    typed_road_book(desktop, 'typed_text_column.xls', text_column=True)
+    typed_road_book(desktop, 'typed_dates_1904.xls', date_1904=True)

@@ -107,13 +107,6 @@ def typed():
     book.save(folder + '/typed.xls')
 
 
-def dates_1904():
-    book = xlwt.Workbook()
-    book.dates_1904 = True
-    book.add_sheet('Data').write(0, 0, 'seit 1904')
-    book.save(folder + '/dates_1904.xls')
-
-
 def full_formats():
     # As many cell formats as a workbook may hold (4050 XF records), each one used by a cell.
     import itertools
@@ -136,6 +129,5 @@ def full_formats():
     assert len(xlrd.open_workbook(path, formatting_info=True).xf_list) == 4050
 
 
-for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc, typed, dates_1904,
-             full_formats):
+for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc, typed, full_formats):
     case()

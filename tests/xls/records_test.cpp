@@ -112,11 +112,5 @@ TEST(Records, FieldsTheEngineReliesOnAreReadByName) {
   EXPECT_EQ((xls::DbCellRecord{0x64, {0, 0x1E}}.emit()), hex("64000000 0000 1E00"));
 }
 
-TEST(Records, IdsAreSortedAndNamedForDumps) {
-  EXPECT_EQ(xls::rec::record_name(xls::rec::kRow), "ROW");
-  EXPECT_EQ(xls::rec::record_name(0x087C), "XFCRC");
-  EXPECT_EQ(xls::rec::record_name(0x1234), "");
-}
-
 }  // namespace
 }  // namespace xls_test

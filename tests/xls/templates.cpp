@@ -59,12 +59,17 @@ const std::filesystem::path& templates() {
 }
 
 void convert_to_csv(const std::filesystem::path& folder,
-                    const std::vector<std::filesystem::path>& workbooks) {
+                    const std::vector<std::filesystem::path>& workbooks, CsvCells cells) {
+  // The filter's options: comma, double quote, UTF-8, from line 1, the language (1033: US
+  // English), ..., whether cells are written as shown, ..., every sheet.
+  const std::string options = cells == CsvCells::as_shown
+                                  ? "44,34,76,1,,0,false,true,true,false,false,-1"
+                                  : "44,34,76,1,,1033,false,true,false,false,false,-1";
   const TemplateLock lock;  // LibreOffice's profile is shared
-  std::string command = "cd " + quoted(folder) + " && soffice -env:UserInstallation=" +
-                        quoted(std::filesystem::path(lock.profile_url())) +
-                        " --headless --convert-to 'csv:Text - txt - csv "
-                        "(StarCalc):44,34,76,1,,0,false,true,true,false,false,-1'";
+  std::string command =
+      "cd " + quoted(folder) +
+      " && soffice -env:UserInstallation=" + quoted(std::filesystem::path(lock.profile_url())) +
+      " --headless --convert-to 'csv:Text - txt - csv (StarCalc):" + options + "'";
   for (const auto& workbook : workbooks) command.append(" ").append(quoted(workbook));
   run(command + " >/dev/null 2>&1");
 }

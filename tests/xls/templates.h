@@ -11,9 +11,13 @@ namespace xls_test {
 // The folder holding the templates, made on first use (again when a script changes).
 const std::filesystem::path& templates();
 
-// Converts the workbooks to CSV in `folder`, one file per sheet named
-// "<stem>-<sheet>.csv", each cell as LibreOffice shows it.
+// How the CSV holds each cell: as LibreOffice shows it, or its plain value in US English
+// notation (a number with all its digits and a period before the decimals).
+enum class CsvCells { as_shown, values };
+
+// Converts the workbooks to CSV in `folder`, one file per sheet named "<stem>-<sheet>.csv".
 void convert_to_csv(const std::filesystem::path& folder,
-                    const std::vector<std::filesystem::path>& workbooks);
+                    const std::vector<std::filesystem::path>& workbooks,
+                    CsvCells cells = CsvCells::as_shown);
 
 }  // namespace xls_test
