@@ -12,6 +12,7 @@ int refusal_number(xls::ErrorKind kind) {
     case xls::ErrorKind::no_such_cell:
     case xls::ErrorKind::bad_value:
     case xls::ErrorKind::workbook_full:
+    case xls::ErrorKind::refused:
       return platform::kApplicationDefined;
   }
   return platform::kApplicationDefined;

@@ -91,6 +91,11 @@ bool CellFormats::quote_prefix(std::uint16_t xf) const {
   return xf < xfs_.size() && (XfRecord::type_of(xfs_[xf]).value_or(0) & XfRecord::kQuotePrefix);
 }
 
+bool CellFormats::locked(std::uint16_t xf) const {
+  if (xf >= xfs_.size()) return true;
+  return XfRecord::type_of(xfs_[xf]).value_or(XfRecord::kLocked) & XfRecord::kLocked;
+}
+
 std::uint16_t CellFormats::number_format_index(std::u16string_view code, bool& is_new) const {
   is_new = false;
   if (const auto builtin = fixed_builtin_index(code)) {

@@ -43,6 +43,9 @@ class CellFormats {
   // else the built-in code, else "General" (what spreadsheets show for an unknown index).
   std::u16string number_format(std::uint16_t xf) const;
   bool quote_prefix(std::uint16_t xf) const;
+  // True when cell format `xf` locks its cells on a protected sheet (as formats do unless
+  // told otherwise; an unknown index included).
+  bool locked(std::uint16_t xf) const;
 
   // The cell format for a value written into a cell that would keep format `xf`, with the
   // number format `code` (empty: the one `xf` has) and the quote prefix as given. Adds the

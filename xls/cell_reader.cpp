@@ -1,10 +1,12 @@
 #include "xls/cell_reader.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "xls/biff_string.h"
 #include "xls/cell_formats.h"
 #include "xls/cell_records.h"
+#include "xls/formula_records.h"
 #include "xls/record_ids.h"
 #include "xls/rk_number.h"
 #include "xls/shared_strings.h"
@@ -50,7 +52,7 @@ std::u16string formula_string(const std::vector<Record>& records, std::size_t i)
 
 void read_formula(const std::vector<Record>& records, std::size_t i, const CellFormats& formats,
                   std::vector<Cell>& out) {
-  const auto formula = FormulaRecord::parse(records[i].data);
+  const auto formula = FormulaRecord::parse_result(records[i].data);
   if (!formula) return;
   Cell cell = at(formula->cell);
   take_format(cell, formats, formula->cell.format);
@@ -163,10 +165,26 @@ void read_cells(const std::vector<Record>& records, const SharedStrings& strings
     take_format(cell, formats, header.format);
     out.push_back(std::move(cell));
   }
+  const auto same_cell = [](const Cell& a, const Cell& b) {
+    return a.row == b.row && a.column == b.column;
+  };
   std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
                    [](const Cell& a, const Cell& b) {
                      return a.row != b.row ? a.row < b.row : a.column < b.column;
                    });
+  // A cell with two records (some writers make them) is what the later one holds, as
+  // other readers show it.
+  std::vector<Cell> kept;
+  kept.reserve(out.size() - first);
+  for (auto it = out.begin() + static_cast<std::ptrdiff_t>(first); it != out.end(); ++it) {
+    if (!kept.empty() && same_cell(kept.back(), *it)) {
+      kept.back() = std::move(*it);
+    } else {
+      kept.push_back(std::move(*it));
+    }
+  }
+  out.erase(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
+  std::move(kept.begin(), kept.end(), std::back_inserter(out));
 }
 
 }  // namespace xls

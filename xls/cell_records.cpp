@@ -113,22 +113,4 @@ std::uint16_t CellRunRecord::emit_part(std::uint16_t from, std::uint16_t to,
   return id;
 }
 
-std::optional<FormulaRecord> FormulaRecord::parse(std::string_view body) {
-  // The cached result's 8 bytes: a number, or, marked by 0xFFFF in the last two, its type
-  // in the first byte and a boolean or error code in the third.
-  constexpr std::uint16_t kNotANumber = 0xFFFF;
-  constexpr std::size_t kTypeAt = 0, kValueAt = 2, kMarkerAt = 6;
-  if (body.size() < kReadSize) return std::nullopt;
-  FormulaRecord record;
-  record.cell = CellHeader::parse(body);
-  const char* result = body.data() + CellHeader::kSize;
-  if (get_u16(result + kMarkerAt) != kNotANumber) {
-    record.number = get_f64(result);
-  } else {
-    record.result_type = static_cast<std::uint8_t>(result[kTypeAt]);
-    record.result_value = static_cast<std::uint8_t>(result[kValueAt]);
-  }
-  return record;
-}
-
 }  // namespace xls

@@ -1,6 +1,6 @@
 #pragma once
-// The cell records the engine writes (LABELSST, RK, NUMBER, BOOLERR, BLANK), splits
-// (MULRK, MULBLANK) or reads a cached value from (FORMULA). Each is a struct of named
+// The cell records the engine writes (LABELSST, RK, NUMBER, BOOLERR, BLANK) or splits
+// (MULRK, MULBLANK); formula records are in formula_records.h. Each is a struct of named
 // fields with its own parse() and emit() (the body, without the record's header); `kId`
 // names the record that carries it.
 
@@ -121,23 +121,6 @@ struct CellRunRecord {
   // Columns [from, to] of the run as a record of its own: an RK or BLANK for one cell,
   // a MULRK or MULBLANK for more. Returns its id; appends its body.
   std::uint16_t emit_part(std::uint16_t from, std::uint16_t to, std::string& body) const;
-};
-
-// FORMULA, as far as a reader of values needs it: the cell and the cached result of its
-// formula. The formula itself follows; the engine never reads it.
-struct FormulaRecord {
-  static constexpr std::uint16_t kId = rec::kFormula;
-  static constexpr std::size_t kReadSize = 14;
-
-  // What a result that is not a number is; a string result is in the STRING record after.
-  enum class ResultType : std::uint8_t { string = 0, boolean = 1, error = 2, empty = 3 };
-
-  CellHeader cell;
-  std::optional<double> number;   // the result when it is a number
-  std::uint8_t result_type = 0;   // otherwise: a ResultType
-  std::uint8_t result_value = 0;  // the boolean, or the error code
-
-  static std::optional<FormulaRecord> parse(std::string_view body);
 };
 
 }  // namespace xls

@@ -4,6 +4,7 @@
 
 #include "xls/cell_records.h"
 #include "xls/error.h"
+#include "xls/little_endian.h"
 #include "xls/record_ids.h"
 
 namespace xls {
@@ -64,6 +65,8 @@ CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf)
     if (before_[i].id == rec::kDimensions) {
       dimensions_ = i;
       if (const auto declared = DimensionsRecord::parse(before_[i].data)) declared_ = *declared;
+    } else if (before_[i].id == rec::kProtect) {
+      protected_ = before_[i].data.size() >= 2 && get_u16(before_[i].data.data()) != 0;
     } else if (before_[i].id == rec::kColInfo) {
       if (const auto columns = ColInfoRecord::parse(before_[i].data))
         column_formats_.push_back(*columns);
@@ -76,6 +79,7 @@ CellTable::CellTable(const Substream& sheet, std::uint16_t fallback_xf)
   read_table({records.begin() + static_cast<std::ptrdiff_t>(first),
               records.begin() + static_cast<std::ptrdiff_t>(last)});
   last_row_ = nullptr;
+  index_formula_ranges();
 }
 
 std::string_view CellTable::own(std::string bytes) {
@@ -130,15 +134,39 @@ void CellTable::add_cell(const Record& record, CellEntry*& last) {
     last = &cells.back();
     return;
   }
+  // A record for cells that an earlier record already holds: the later one is the cell, as
+  // readers show it, and the earlier gives those cells up.
+  std::vector<Record> left_over = drop_columns(cells, entry.first, entry.last);
+  entry.trailing = std::move(left_over);
   auto it =
       std::upper_bound(cells.begin(), cells.end(), entry.first,
                        [](std::uint16_t column, const CellEntry& e) { return column < e.first; });
-  if ((it != cells.begin() && std::prev(it)->last >= entry.first) ||
-      (it != cells.end() && it->first <= entry.last)) {
-    throw Error(ErrorKind::unreadable,
-                cell_error("two cell records for one cell", row, entry.first));
-  }
   last = &*cells.insert(it, std::move(entry));
+}
+
+std::vector<Record> CellTable::drop_columns(std::vector<CellEntry>& cells, std::uint16_t from,
+                                            std::uint16_t to) {
+  std::vector<Record> left_over;
+  std::vector<CellEntry> kept;
+  for (CellEntry& entry : cells) {
+    if (entry.last < from || entry.first > to) {
+      kept.push_back(std::move(entry));
+      continue;
+    }
+    if (entry.first < from) kept.push_back(cut(entry, entry.first, from - 1));
+    if (entry.last > to) kept.push_back(cut(entry, to + 1, entry.last));
+    if (entry.first < from || entry.last > to) {  // a run keeps what followed it
+      kept.back().trailing = std::move(entry.trailing);
+      continue;
+    }
+    bool in_string = false;
+    for (const Record& record : entry.trailing) {
+      if (record.id != rec::kContinue) in_string = record.id == rec::kString;
+      if (!in_string) left_over.push_back(record);
+    }
+  }
+  cells = std::move(kept);
+  return left_over;
 }
 
 std::uint16_t CellTable::format_at(const RowEntry& row, std::uint16_t column) const {
@@ -187,6 +215,7 @@ void CellTable::set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t 
     return;
   }
   it = std::prev(it);
+  if (it->record.id == rec::kFormula) unshare(*it, row, column);
   const CellEntry old = std::move(*it);
   std::vector<CellEntry> replacement;
   if (old.first < column) {  // the part of a run left of the new cell
@@ -196,26 +225,20 @@ void CellTable::set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t 
   if (column < old.last) {  // and the part right of it
     replacement.push_back(cut(old, column + 1, old.last));
   }
-  // A replaced formula's cached string goes; shared-formula, array and table records
-  // move on to the next formula so that the cells that refer to them keep them.
-  std::vector<Record> carried;
-  bool in_string = false;
+  // What followed the old cell stays with what takes its place, but for what belonged to
+  // its formula alone: the stored string, the shared formula (its other cells hold it now),
+  // a single-cell array formula.
+  bool dropping = false;
   for (const Record& record : old.trailing) {
-    if (record.id == rec::kString) {
-      in_string = true;
-    } else if (record.id != rec::kContinue) {
-      in_string = false;
+    if (record.id != rec::kContinue) {
+      dropping =
+          record.id == rec::kString || record.id == rec::kShrFmla || record.id == rec::kArray;
     }
-    if (!in_string) carried.push_back(record);
-  }
-  if (replacement.size() > 1) {  // a split run keeps whatever followed it
-    replacement.back().trailing = std::move(carried);
-    carried.clear();
+    if (!dropping) replacement.back().trailing.push_back(record);
   }
   it = cells.erase(it);
   cells.insert(it, std::make_move_iterator(replacement.begin()),
                std::make_move_iterator(replacement.end()));
-  if (!carried.empty()) carry_to_next_formula(row, column, std::move(carried));
 }
 
 CellTable::CellEntry CellTable::cut(const CellEntry& run, std::uint16_t from, std::uint16_t to) {
@@ -223,19 +246,6 @@ CellTable::CellEntry CellTable::cut(const CellEntry& run, std::uint16_t from, st
   const std::uint16_t id =
       CellRunRecord::parse(run.record.id, run.record.data)->emit_part(from, to, body);
   return CellEntry{from, to, {id, own(std::move(body))}, {}};
-}
-
-void CellTable::carry_to_next_formula(std::uint16_t row, std::uint16_t column,
-                                      std::vector<Record> records) {
-  for (auto r = rows_.find(row); r != rows_.end(); ++r) {
-    for (CellEntry& entry : r->second.cells) {
-      if (r->first == row && entry.first <= column) continue;
-      if (entry.record.id == rec::kFormula) {
-        entry.trailing.insert(entry.trailing.begin(), records.begin(), records.end());
-        return;
-      }
-    }
-  }
 }
 
 std::vector<Record> CellTable::cell_records() const {

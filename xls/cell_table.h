@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xls/formula_records.h"
 #include "xls/record_stream.h"
 #include "xls/sheet_records.h"
 
@@ -31,8 +32,16 @@ class CellTable {
   std::uint16_t format_of(std::uint16_t row, std::uint16_t column) const;
   // True when the sheet has a record for the cell (a blank one included).
   bool has_cell(std::uint16_t row, std::uint16_t column) const;
+  // Throws Error for a cell whose value cannot be replaced, and changes nothing: `refused`
+  // for a cell of an array formula over several cells or of a data table's results, as the
+  // spreadsheet application refuses them; `unreadable` for the first cell of a shared
+  // formula whose tokens cannot be read, since the other cells of it would lose theirs.
+  void check_writable(std::uint16_t row, std::uint16_t column) const;
+  // True when the sheet's protection is on: its locked cells take no values.
+  bool protected_sheet() const { return protected_; }
   // Puts a cell record (`body` starts with row, column and cell format) at (row, column),
-  // replacing what was there.
+  // replacing what was there; check_writable() first. Replacing one cell of a shared formula
+  // leaves every other cell of it with its formula.
   void set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id, std::string body);
   // True once set_cell has been called: the sheet is then written from this table, not
   // copied from the template.
@@ -73,7 +82,16 @@ class CellTable {
                                                      std::uint16_t column);
   // The part [from, to] of a MULRK or MULBLANK run, as a record of its own.
   CellEntry cut(const CellEntry& run, std::uint16_t from, std::uint16_t to);
-  void carry_to_next_formula(std::uint16_t row, std::uint16_t column, std::vector<Record> records);
+  // Takes columns [from, to] out of a row's cells while the table is read, for a later
+  // record of the same cells; returns what followed the records taken out, but their strings.
+  std::vector<Record> drop_columns(std::vector<CellEntry>& cells, std::uint16_t from,
+                                   std::uint16_t to);
+  // Formulas (cell_table_formulas.cpp): the ranges that refuse writes, read once; the shared
+  // formula whose first cell `entry` is; giving its other cells their own formulas.
+  void index_formula_ranges();
+  const CellEntry* entry_at(std::uint16_t row, std::uint16_t column) const;
+  std::optional<SharedFormulaRecord> shared_formula_of(const CellEntry& entry) const;
+  void unshare(const CellEntry& first, std::uint16_t row, std::uint16_t column);
   std::string_view own(std::string bytes);
 
   // The parts of write(): the records up to the cell table, one block of rows, the INDEX.
@@ -96,6 +114,9 @@ class CellTable {
   std::size_t dimensions_ = 0;  // index in before_
   DimensionsRecord declared_;   // what the template's DIMENSIONS said
   std::vector<ColInfoRecord> column_formats_;
+  std::vector<CellRange> arrays_;       // array formulas over more than one cell
+  std::vector<CellRange> data_tables_;  // the result cells of data tables
+  bool protected_ = false;
   std::uint16_t fallback_xf_;
   std::deque<std::string> owned_;
 };

@@ -16,6 +16,8 @@ enum class ErrorKind {
   bad_value,      // a value no cell holds: too long a text or number format, a number that
                   // is not finite, an unknown error code
   workbook_full,  // no room for another cell format or number format
+  refused,        // a write the spreadsheet application refuses: into part of an array formula
+                  // or a data table, or into a locked cell of a protected sheet
 };
 
 class Error : public std::runtime_error {

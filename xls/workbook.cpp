@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "xls/cell_name.h"
 #include "xls/cell_reader.h"
 #include "xls/cell_records.h"
 #include "xls/record_ids.h"
@@ -179,6 +180,29 @@ Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_
           static_cast<std::uint16_t>(column - 1)};
 }
 
+Workbook::Place Workbook::writable_place(std::size_t sheet, std::int64_t row,
+                                         std::int64_t column) const {
+  const Place at = place(sheet, row, column);
+  // The application's own description, then which cell it was.
+  const auto where = [&] {
+    return " (cell " + cell_name(at.row, at.column) + " of sheet '" +
+           utf8(state_->sheets[sheet].name) + "' in '" + state_->name + "')";
+  };
+  try {
+    at.table->check_writable(at.row, at.column);
+  } catch (const Error& error) {
+    throw Error(error.kind(), error.what() + where());
+  }
+  if (at.table->protected_sheet() &&
+      state_->formats.locked(at.table->format_of(at.row, at.column))) {
+    throw Error(ErrorKind::refused,
+                "The cell or chart you're trying to change is on a protected sheet. To make a "
+                "change, unprotect the sheet. You might be requested to enter a password." +
+                    where());
+  }
+  return at;
+}
+
 std::uint16_t Workbook::format_for(const Place& at, std::u16string_view number_format,
                                    bool quote_prefix) {
   try {
@@ -198,7 +222,7 @@ void Workbook::store(const Place& at, std::uint16_t record_id, std::string body)
 
 void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column,
                         std::u16string_view text, bool quote_prefix) {
-  const Place at = place(sheet, row, column);
+  const Place at = writable_place(sheet, row, column);
   if (text.size() > kMaxTextLength) {
     throw Error(ErrorKind::bad_value,
                 "the text is " + std::to_string(text.size()) +
@@ -211,7 +235,7 @@ void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column
 
 void Workbook::set_number(std::size_t sheet, std::int64_t row, std::int64_t column, double number,
                           std::u16string_view number_format) {
-  const Place at = place(sheet, row, column);
+  const Place at = writable_place(sheet, row, column);
   if (!std::isfinite(number)) throw Error(ErrorKind::bad_value, "a cell holds only finite numbers");
   const CellHeader cell{at.row, at.column, format_for(at, number_format, false)};
   if (const auto rk = encode_rk(number)) {
@@ -224,7 +248,7 @@ void Workbook::set_number(std::size_t sheet, std::int64_t row, std::int64_t colu
 }
 
 void Workbook::set_boolean(std::size_t sheet, std::int64_t row, std::int64_t column, bool value) {
-  const Place at = place(sheet, row, column);
+  const Place at = writable_place(sheet, row, column);
   const BoolErrRecord record{{at.row, at.column, format_for(at, {}, false)},
                              static_cast<std::uint8_t>(value ? 1 : 0),
                              false};
@@ -233,7 +257,7 @@ void Workbook::set_boolean(std::size_t sheet, std::int64_t row, std::int64_t col
 
 void Workbook::set_error(std::size_t sheet, std::int64_t row, std::int64_t column,
                          std::uint8_t code) {
-  const Place at = place(sheet, row, column);
+  const Place at = writable_place(sheet, row, column);
   if (!is_error_code(code))
     throw Error(ErrorKind::bad_value, "there is no error value numbered " + std::to_string(code));
   const BoolErrRecord record{{at.row, at.column, format_for(at, {}, false)}, code, true};
@@ -241,7 +265,7 @@ void Workbook::set_error(std::size_t sheet, std::int64_t row, std::int64_t colum
 }
 
 void Workbook::clear_value(std::size_t sheet, std::int64_t row, std::int64_t column) {
-  const Place at = place(sheet, row, column);
+  const Place at = writable_place(sheet, row, column);
   if (!at.table->has_cell(at.row, at.column)) return;
   const BlankRecord record{{at.row, at.column, at.table->format_of(at.row, at.column)}};
   store(at, record.kId, record.emit());

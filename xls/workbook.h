@@ -50,8 +50,10 @@ class Workbook {
   // cell format (font, borders, fill, alignment); where the value needs another number
   // format or quote-prefix attribute, the cell gets a copy of its format with just that
   // changed. The quote prefix follows the last write: only set_text(..., true) sets it.
-  // Outside the sheet (rows 1..65536, columns 1..256), a sheet that holds no cells, or a
-  // workbook with no room for another cell format: Error, and the workbook is unchanged.
+  // Outside the sheet (rows 1..65536, columns 1..256), a sheet that holds no cells, a cell
+  // of an array formula over several cells or of a data table, a locked cell of a protected
+  // sheet, or a workbook with no room for another cell format: Error, and the workbook is
+  // unchanged. Replacing one cell of a shared formula leaves the others their formula.
 
   // Text longer than 32767 characters is refused. `quote_prefix` marks the cell as typed
   // with a leading apostrophe (the text itself does not hold it).
@@ -97,6 +99,10 @@ class Workbook {
   // A checked cell of a worksheet: its sheet's cell table, row and column from 0.
   struct Place;
   Place place(std::size_t sheet, std::int64_t row, std::int64_t column) const;
+  // The same for a write: refuses (ErrorKind::refused) a cell the spreadsheet application
+  // would not let a value into: part of an array formula or a data table, or a locked cell
+  // of a protected sheet.
+  Place writable_place(std::size_t sheet, std::int64_t row, std::int64_t column) const;
   // The cell format a value written there gets (see CellFormats::format_for).
   std::uint16_t format_for(const Place& at, std::u16string_view number_format, bool quote_prefix);
   // Puts the cell record `body` (row, column and cell format first) into its sheet.

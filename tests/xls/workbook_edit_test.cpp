@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "biff_fixture.h"
 #include "stream_check.h"
 #include "xls/workbook.h"
@@ -131,26 +133,102 @@ TEST(WorkbookEdit, NewCellTakesItsRowOrColumnFormat) {
   EXPECT_EQ(read.cells.at({0, 5, 6}), "1\t15\t'plain'");
 }
 
-TEST(WorkbookEdit, SharedFormulaRecordMovesOnWhenItsFirstCellIsOverwritten) {
-  const std::string table =
-      record(0x0208, "0000 0000 0200 FF00 0000 0000 0001 0F00") +  // ROW 1: columns A..B
-      // FORMULA A1: cached 4.0, shared (flag 8), chn, 5 bytes: PtgExp to A1
-      record(0x0006, "0000 0000 0F00 0000000000001040 0800 00000000 0500 01 0000 0000") +
-      // SHRFMLA A1:B1, reserved, used by 2 cells, 3 bytes: PtgInt 4
-      record(0x04BC, "0000 0000 00 01 00 02 0300 1E0400") +
-      record(
-          0x0006,
-          "0000 0100 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");  // FORMULA B1, same
-  xls::Workbook workbook =
-      xls::Workbook::open_bytes(fixture_file(fixture_stream({}, {{u"Data", 0, worksheet(table)}})));
-  workbook.set_text(0, 1, 1, u"weg");
-  const std::string stream = workbook_stream(workbook.to_bytes());
-  const std::string formula_b1 =
-      record(0x0006, "0000 0100 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");
-  EXPECT_NE(stream.find(formula_b1 + record(0x04BC, "0000 0000 00 01 00 02 0300 1E0400")),
-            std::string::npos);
-  EXPECT_EQ(workbook.cell(0, 1, 2)->value.number, 4.0);
+// Formulas that span cells, and a cell written twice by its producer. Hex of each record:
+// FORMULA is cell, result (8 bytes), options (0x0008 shared), reserved, token count, tokens.
+const std::string kSharedA1 =  // FORMULA A1: 4.0, shared; PtgExp to A1
+    record(0x0006, "0000 0000 0F00 0000000000001040 0800 00000000 0500 01 0000 0000");
+const std::string kSharedFormula =
+    // SHRFMLA A1:C1, reserved, 3 cells; 9 bytes: PtgRefN (value class) one row down, same
+    // column (both relative), PtgInt 2, PtgMul: "the cell below, times 2"
+    record(0x04BC, "0000 0000 00 02 00 03 0900 4C 0100 00C0 1E0200 05");
+const std::string kSharedB1 =  // FORMULA B1: 6.0, shared; PtgExp to A1
+    record(0x0006, "0000 0100 0F00 0000000000001840 0800 00000000 0500 01 0000 0000");
+const std::string kSharedC1 =  // FORMULA C1: 8.0, shared; PtgExp to A1
+    record(0x0006, "0000 0200 0F00 0000000000002040 0800 00000000 0500 01 0000 0000");
+// B1 and C1 with the shared formula as their own: PtgRef (value class) to B2 and C2, both
+// relative (0xC000 with the column), PtgInt 2, PtgMul; no longer shared.
+const std::string kOwnB1 =
+    record(0x0006, "0000 0100 0F00 0000000000001840 0000 00000000 0900 44 0100 01C0 1E0200 05");
+const std::string kOwnC1 =
+    record(0x0006, "0000 0200 0F00 0000000000002040 0000 00000000 0900 44 0100 02C0 1E0200 05");
+const std::string kArrayA4 =  // FORMULA A4: 7.0; PtgExp to A4
+    record(0x0006, "0300 0000 0F00 0000000000001C40 0000 00000000 0500 01 0300 0000");
+const std::string kArrayRecord =  // ARRAY A4:B4, no options, reserved; 3 bytes: PtgInt 7
+    record(0x0221, "0300 0300 00 01 0000 00000000 0300 1E0700");
+const std::string kArrayB4 =  // FORMULA B4: 7.0; PtgExp to A4
+    record(0x0006, "0300 0100 0F00 0000000000001C40 0000 00000000 0500 01 0300 0000");
+const std::string kSingleArray =  // FORMULA A5 and its ARRAY over A5 alone: PtgInt 9
+    record(0x0006, "0400 0000 0F00 0000000000002240 0000 00000000 0500 01 0400 0000") +
+    record(0x0221, "0400 0400 00 00 0000 00000000 0300 1E0900");
+const std::string kDataTable =
+    // FORMULA B7: PtgTbl naming B7; TABLE B7:B7, options, input row cell A1, input column
+    // cell A2 (rows and columns from 0)
+    record(0x0006, "0600 0100 0F00 0000000000000000 0000 00000000 0500 02 0600 0100") +
+    record(0x0236, "0600 0600 01 01 0000 0000 0000 0100 0000");
+const std::string kTwiceA9 =
+    record(0x00FD, "0800 0000 0F00 00000000") +         // LABELSST A9: string 0 "früher"
+    record(0x0203, "0800 0000 0F00 0000000000C05840");  // NUMBER A9 again: 99.0
+
+std::string formula_cells() {
+  return fixture_file(fixture_stream(
+      {u"früher"}, {{u"Data", 0,
+                     worksheet(kSharedA1 + kSharedFormula + kSharedB1 + kSharedC1 + kArrayA4 +
+                               kArrayRecord + kArrayB4 + kSingleArray + kDataTable + kTwiceA9)}}));
 }
+
+struct FormulaWrite {
+  const char* what;
+  int row, column;
+  const char* refusal;            // the description's start, or nullptr when accepted
+  std::vector<std::string> kept;  // records (or runs of them) the sheet still holds
+  std::vector<std::string> gone;  // and those it no longer does
+  friend void PrintTo(const FormulaWrite& value, std::ostream* out) { *out << value.what; }
+};
+
+const FormulaWrite kFormulaWrites[] = {
+    {"first_cell_of_a_shared_formula", 1, 1, nullptr, {kOwnB1, kOwnC1}, {kSharedFormula}},
+    {"middle_cell_of_a_shared_formula", 1, 2, nullptr, {kSharedA1 + kSharedFormula, kSharedC1}, {}},
+    {"last_cell_of_a_shared_formula", 1, 3, nullptr, {kSharedA1 + kSharedFormula + kSharedB1}, {}},
+    {"first_cell_of_an_array", 4, 1, "You can't change part of an array.", {}, {}},
+    {"other_cell_of_an_array", 4, 2, "You can't change part of an array.", {}, {}},
+    {"single_cell_array", 5, 1, nullptr, {kArrayA4 + kArrayRecord + kArrayB4}, {kSingleArray}},
+    {"data_table_result", 7, 2, "Cannot change part of a data table.", {}, {}},
+    {"cell_written_twice", 9, 1, nullptr, {}, {kTwiceA9}},
+    {"beside_a_cell_written_twice", 9, 2, nullptr, {}, {kTwiceA9}},
+};
+
+class FormulaCells : public ::testing::TestWithParam<FormulaWrite> {};
+
+TEST_P(FormulaCells, ChangeOnlyTheCellWrittenOrAreRefusedAsTheApplicationRefuses) {
+  const FormulaWrite& write = GetParam();
+  xls::Workbook workbook = xls::Workbook::open_bytes(formula_cells());
+  EXPECT_EQ(workbook.cell(0, 9, 1)->value.number, 99.0) << "the later record is the cell";
+  const std::string before = workbook.to_bytes();
+  try {
+    workbook.set_number(0, write.row, write.column, 1.25);
+    EXPECT_EQ(write.refusal, nullptr) << "accepted";
+  } catch (const xls::Error& error) {
+    ASSERT_NE(write.refusal, nullptr) << error.what();
+    EXPECT_EQ(error.kind(), xls::ErrorKind::refused);
+    EXPECT_EQ(std::string(error.what()).rfind(write.refusal, 0), 0u) << error.what();
+    EXPECT_EQ(workbook.to_bytes(), before);
+    return;
+  }
+  const std::string stream = workbook_stream(workbook.to_bytes());
+  EXPECT_EQ(check_stream(stream).problems, std::vector<std::string>{});
+  for (const std::string& records : write.kept) EXPECT_NE(stream.find(records), std::string::npos);
+  for (const std::string& records : write.gone) EXPECT_EQ(stream.find(records), std::string::npos);
+  EXPECT_EQ(workbook.cell(0, write.row, write.column)->value.number, 1.25);
+  EXPECT_EQ(workbook.cell(0, 9, 1)->value.number,
+            write.row == 9 && write.column == 1 ? 1.25 : 99.0);
+  const auto cells = workbook.cells(0);
+  EXPECT_EQ(std::count_if(cells.begin(), cells.end(),
+                          [](const xls::Cell& cell) { return cell.row == 9 && cell.column == 1; }),
+            1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formulas, FormulaCells, ::testing::ValuesIn(kFormulaWrites),
+                         [](const auto& test) { return std::string(test.param.what); });
 
 // A worksheet, a chart sheet, a macro sheet and another worksheet.
 std::string mixed_sheets() {
