@@ -39,8 +39,10 @@ class EmbeddedWorkbook : public Workbook, public std::enable_shared_from_this<Em
         book_(std::move(book)) {}
 
   std::shared_ptr<Worksheet> Worksheets(const std::string& name) override;
+  // As the application does, a workbook without changes is not saved: its file stays as it
+  // was, byte for byte.
   void Close(bool save_changes) override {
-    if (save_changes) engine_call([&] { book_.save(); });
+    if (save_changes && book_.changed()) engine_call([&] { book_.save(); });
     if (auto application = application_.lock()) {
       auto& open = application->open_workbooks();
       open.erase(std::remove(open.begin(), open.end(), shared_from_this()), open.end());

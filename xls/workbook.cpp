@@ -315,6 +315,10 @@ std::string Workbook::to_bytes() const {
   return state_->container.serialize_with(state_->stream_entry, write_workbook_stream(*state_));
 }
 
+bool Workbook::changed() const {
+  return state_->changed;
+}
+
 void Workbook::save() {
   if (state_->path.empty())
     throw Error(ErrorKind::file_access, "the workbook has no file yet: save it under a name first");

@@ -83,6 +83,9 @@ class Workbook {
   // Every cell of the sheet, blank ones included, by row then column.
   std::vector<Cell> cells(std::size_t sheet) const;
 
+  // True once a write has changed it.
+  bool changed() const;
+
   // Back to the file it was opened from (or last saved as), atomically.
   void save();
   void save_as(const std::filesystem::path& path);

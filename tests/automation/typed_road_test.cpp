@@ -229,5 +229,60 @@ TEST_F(TypedRoad, FormatClonesAreOnePerCellFormatAndNumberFormatInEveryWorkbook)
   }
 }
 
+// A template with a filled-down formula column beside the values (F6:F200 = C*1.8+32, one
+// shared formula): after the sample recording, and after it with one more sub-field in the
+// first data row (whose end marker then lands on F6, the shared formula's first cell),
+// LibreOffice shows every formula of the column but the overwritten one, computed from the
+// recording.
+TEST_F(TypedRoad, AFilledDownFormulaColumnKeepsItsFormulasBesideTheRecording) {
+  const std::string sample = sample_recording();
+  const std::string first_row =
+      "M\x02"
+      "08:00:00\x03"
+      "61.4\x03\xB0"
+      "C";
+  std::string longer = sample;
+  longer.insert(longer.find(first_row) + first_row.size(),
+                "\x03"
+                "mehr");
+  for (const bool overwritten : {false, true}) {
+    const std::string& recording = overwritten ? longer : sample;
+    SCOPED_TRACE(overwritten ? "one more sub-field in row 6" : "sample recording");
+    std::filesystem::remove_all(h.folder / "Data");
+    std::filesystem::create_directories(h.folder / "Data");
+    std::filesystem::remove(h.folder / "FILES/Vor/1.xls");
+    h.module1.ExcelStarted = false;
+    h.ended.reset();
+    convert("lo_filled_down.xls", recording, 1000);
+    const auto series = exported_series(recording);
+    std::string files;
+    for (const auto& s : series)
+      files += " " + quoted(h.folder / "Data" / (s.name + "_20310307_1405.xls"));
+    // file, sheet, cell, formula, value: the formula cells of each workbook
+    std::map<std::string, std::map<int, std::pair<std::string, double>>> column;
+    std::istringstream lines(xls_test::libreoffice_cells("dump" + files));
+    for (std::string line; std::getline(lines, line);) {
+      const auto parts = split(line, '\t');
+      if (parts.size() != 5 || parts[2][0] != 'F') continue;
+      const auto name = std::filesystem::path(parts[0]).filename().string();
+      column[name][std::stoi(parts[2].substr(1))] = {parts[3], std::stod(parts[4])};
+    }
+    for (const auto& s : series) {
+      SCOPED_TRACE(s.name);
+      const auto& formulas = column[s.name + "_20310307_1405.xls"];
+      const bool first_gone = overwritten && &s == &series.front();
+      EXPECT_EQ(formulas.size(), first_gone ? 194u : 195u);
+      for (int row = first_gone ? 7 : 6; row <= 200; ++row) {
+        const auto found = formulas.find(row);
+        ASSERT_NE(found, formulas.end()) << "F" << row;
+        EXPECT_EQ(found->second.first, "=C" + std::to_string(row) + "*1.8+32");
+        const std::size_t k = row - 6;
+        EXPECT_NEAR(found->second.second, (k < s.values.size() ? s.values[k] : 0) * 1.8 + 32, 1e-9)
+            << "F" << row;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace schreiber::testing

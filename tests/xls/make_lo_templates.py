@@ -7,6 +7,11 @@
 #                          row 2, and a chart over the values on sheet "Diagramm"
 #   typed_text_column.xls  the same with column C formatted as Text
 #   typed_dates_1904.xls   the same in the 1904 date system
+#   lo_formula_groups.xls  formulas that span cells on sheet "Data": a filled-down column
+#                          (F6:F200, one shared formula), two filled-down columns side by side
+#                          (H6:I20), an array formula over K6:K8 and one in L6 alone; and sheet
+#                          "Geschützt", protected, with locked cells and the unlocked A3
+#   lo_filled_down.xls     sheet "Data" with F6:F200 = C*1.8+32 beside the recording's values
 # Run with Debian's /usr/bin/python3 (python3-uno).
 import os
 import sys
@@ -15,7 +20,7 @@ import uno
 from com.sun.star.awt import Rectangle
 from com.sun.star.lang import Locale
 from com.sun.star.table import CellRangeAddress
-from com.sun.star.util import Date
+from com.sun.star.util import CellProtection, Date
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
 from office_session import office_session, prop  # noqa: E402
@@ -102,7 +107,42 @@ def typed_road_book(desktop, name, text_column=False, date_1904=False):
     save(book, name)
 
 
+def formula_groups_book(desktop):
+    book = new_book(desktop, ['Data', 'Geschützt'])
+    data = book.Sheets.getByName('Data')
+    for row in range(6, 31):
+        data.getCellRangeByName('C%d' % row).Value = row * 1.5
+        data.getCellRangeByName('D%d' % row).Value = row
+    for row in range(6, 201):  # LibreOffice saves a run of like formulas as one shared formula
+        data.getCellRangeByName('F%d' % row).Formula = '=C%d*1.8+32' % row
+    for row in range(6, 21):
+        data.getCellRangeByName('H%d' % row).Formula = '=C%d+D%d' % (row, row)
+        data.getCellRangeByName('I%d' % row).Formula = '=D%d*H%d' % (row, row)
+    data.getCellRangeByName('K6:K8').setArrayFormula('=C6:C8*2')
+    data.getCellRangeByName('L6').setArrayFormula('=SUM(C6:C8*2)')
+    data.getCellRangeByName('M2').Formula = '=SUM(F6:F200)+SUM(I6:I20)+SUM(K6:K8)+L6'
+    locked = book.Sheets.getByName('Geschützt')
+    for row in range(1, 6):
+        locked.getCellRangeByName('A%d' % row).Value = row
+    locked.getCellRangeByName('B1').Formula = '=SUM(A1:A5)'
+    unlocked = CellProtection()
+    unlocked.IsLocked = False
+    locked.getCellRangeByName('A3').CellProtection = unlocked
+    locked.protect('')
+    save(book, 'lo_formula_groups.xls')
+
+
+def filled_down_book(desktop):
+    book = new_book(desktop, ['Data'])
+    data = book.Sheets.getByName('Data')
+    for row in range(6, 201):
+        data.getCellRangeByName('F%d' % row).Formula = '=C%d*1.8+32' % row
+    save(book, 'lo_filled_down.xls')
+
+
 with office_session(profile) as desktop:
+    formula_groups_book(desktop)
+    filled_down_book(desktop)
     chart_book(desktop)
     formula_book(desktop)
     typed_road_book(desktop, 'typed_formulas.xls')

@@ -74,4 +74,10 @@ void convert_to_csv(const std::filesystem::path& folder,
   run(command + " >/dev/null 2>&1");
 }
 
+std::string libreoffice_cells(const std::string& arguments) {
+  const TemplateLock lock;  // LibreOffice's profile is shared
+  return run("/usr/bin/python3 " + quoted(source_dir() / "tests/xls/libreoffice_cells.py") + " " +
+             quoted(lock.folder() / "profile") + " " + arguments);
+}
+
 }  // namespace xls_test

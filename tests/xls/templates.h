@@ -20,4 +20,8 @@ void convert_to_csv(const std::filesystem::path& folder,
                     const std::vector<std::filesystem::path>& workbooks,
                     CsvCells cells = CsvCells::as_shown);
 
+// Runs tests/xls/libreoffice_cells.py with these arguments after its profile (see there):
+// the cells of workbooks as LibreOffice reads and recalculates them. Returns its output.
+std::string libreoffice_cells(const std::string& arguments);
+
 }  // namespace xls_test
