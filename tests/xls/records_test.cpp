@@ -8,6 +8,7 @@
 #include "biff_fixture.h"
 #include "xls/cell_records.h"
 #include "xls/format_records.h"
+#include "xls/formula_records.h"
 #include "xls/record_ids.h"
 #include "xls/sheet_records.h"
 #include "xls/workbook_records.h"
@@ -69,6 +70,22 @@ const RoundTrip kRoundTrips[] = {
      hex("00040000 01 02 08 00 4469616772616D6D"), round_trip<xls::BoundSheetRecord>},
     {"recalcid",  // id 0x01C1, reserved, engine build 0x0002CB8B
      hex("C101 0000 8BCB0200"), round_trip<xls::RecalcIdRecord>},
+    {"formula",
+     // B3, format 15, a string result (type 0, marker 0xFFFF), shared, reserved, 5 bytes of
+     // tokens: PtgExp to B3; then extra data, kept
+     hex("0200 0100 0F00 0000 0000 0000 FFFF 0800 00000000 0500 01 0200 0100 AA"),
+     round_trip<xls::FormulaRecord>},
+    {"shrfmla",
+     // B3:B9, reserved, 7 cells; 9 bytes: PtgRefN (value class) one column left, PtgInt 2,
+     // PtgMul
+     hex("0200 0800 01 01 00 07 0900 4C 0000 FF80 1E0200 05"),
+     round_trip<xls::SharedFormulaRecord>},
+    {"array",
+     // K6:K8, options, reserved; 13 bytes: PtgAreaV C6:C8, PtgInt 2, PtgMul
+     hex("0500 0700 0A 0A 0200 00000000 0D00 45 0500 0700 02C0 02C0 1E0200 05"),
+     round_trip<xls::ArrayRecord>},
+    {"table",  // B7:C9, options, the input cells: kept as they are
+     hex("0600 0800 01 02 0000 0000 0000 0100 0000"), round_trip<xls::TableRecord>},
 };
 
 class RecordRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
