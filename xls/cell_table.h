@@ -43,6 +43,11 @@ class CellTable {
   // replacing what was there; check_writable() first. Replacing one cell of a shared formula
   // leaves every other cell of it with its formula.
   void set_cell(std::uint16_t row, std::uint16_t column, std::uint16_t id, std::string body);
+  // Stores a new result in the formula cell at (row, column): the 8 result bytes and, for a
+  // text, the bodies of its STRING record and CONTINUE records (formula_records.h); the old
+  // STRING goes. Returns false, changing nothing, when the cell holds no formula.
+  bool set_formula_result(std::uint16_t row, std::uint16_t column, std::string_view result,
+                          const std::vector<std::string>& string_bodies);
   // True once set_cell has been called: the sheet is then written from this table, not
   // copied from the template.
   bool written() const { return written_; }

@@ -101,4 +101,36 @@ void CellTable::unshare(const CellEntry& first, std::uint16_t row, std::uint16_t
   }
 }
 
+bool CellTable::set_formula_result(std::uint16_t row, std::uint16_t column, std::string_view result,
+                                   const std::vector<std::string>& string_bodies) {
+  const auto r = rows_.find(row);
+  if (r == rows_.end()) return false;
+  auto& cells = r->second.cells;
+  const auto found = find(cells, column);
+  if (found == cells.end() || found->record.id != rec::kFormula) return false;
+  CellEntry& entry = cells[static_cast<std::size_t>(found - cells.begin())];
+  auto formula = FormulaRecord::parse(entry.record.data);
+  if (!formula) return false;
+  formula->result = result;
+  entry.record.data = own(formula->emit());
+  // The shared formula, array or table records stay first; the new string follows them.
+  std::vector<Record> trailing;
+  bool in_string = false;
+  for (const Record& record : entry.trailing) {
+    if (record.id != rec::kContinue) in_string = record.id == rec::kString;
+    if (!in_string) trailing.push_back(record);
+  }
+  auto at = std::find_if(trailing.begin(), trailing.end(), [](const Record& record) {
+    return record.id != rec::kShrFmla && record.id != rec::kArray && record.id != rec::kTable &&
+           record.id != rec::kContinue;
+  });
+  for (std::size_t k = 0; k < string_bodies.size(); ++k) {
+    at = trailing.insert(at, {k == 0 ? rec::kString : rec::kContinue, own(string_bodies[k])});
+    ++at;
+  }
+  entry.trailing = std::move(trailing);
+  written_ = true;
+  return true;
+}
+
 }  // namespace xls

@@ -1,5 +1,8 @@
 #include "xls/formula_records.h"
 
+#include <algorithm>
+
+#include "xls/biff_string.h"
 #include "xls/little_endian.h"
 
 namespace xls {
@@ -78,6 +81,57 @@ std::string FormulaRecord::emit() const {
   put_u32(body, reserved);
   formula.emit(body);
   return body;
+}
+
+namespace {
+
+// Result bytes that are no number: the kind, a reserved byte, the value, reserved bytes,
+// and 0xFFFF where a number's exponent would be.
+std::string marked_result(FormulaRecord::ResultType type, std::uint8_t value) {
+  std::string out(8, '\0');
+  out[0] = static_cast<char>(type);
+  out[2] = static_cast<char>(value);
+  out[6] = out[7] = static_cast<char>(0xFF);
+  return out;
+}
+
+}  // namespace
+
+std::string number_result(double value) {
+  std::string out;
+  put_f64(out, value);
+  return out;
+}
+
+std::string text_result(bool empty) {
+  return marked_result(empty ? FormulaRecord::ResultType::empty : FormulaRecord::ResultType::string,
+                       0);
+}
+
+std::string boolean_result(bool value) {
+  return marked_result(FormulaRecord::ResultType::boolean, value ? 1 : 0);
+}
+
+std::string error_result(std::uint8_t code) {
+  return marked_result(FormulaRecord::ResultType::error, code);
+}
+
+std::vector<std::string> string_records(std::u16string_view text) {
+  // The count and flags open the STRING record; characters that do not fit go on in
+  // CONTINUE records, each opening with a flags byte again, never splitting a character.
+  const bool compressed = fits_compressed(text);
+  const std::size_t width = compressed ? 1 : 2;
+  std::vector<std::string> bodies(1);
+  put_u16(bodies[0], static_cast<std::uint16_t>(text.size()));
+  put_u8(bodies[0], compressed ? 0 : kHighByte);
+  while (true) {
+    const std::size_t room = (rec::kMaxRecordData - bodies.back().size()) / width;
+    const std::size_t take = std::min(room, text.size());
+    append_chars(bodies.back(), text.substr(0, take), compressed);
+    text.remove_prefix(take);
+    if (text.empty()) return bodies;
+    bodies.emplace_back(1, static_cast<char>(compressed ? 0 : kHighByte));
+  }
 }
 
 std::optional<SharedFormulaRecord> SharedFormulaRecord::parse(std::string_view body) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xls/cell_records.h"
 #include "xls/record_ids.h"
@@ -69,6 +70,16 @@ struct FormulaRecord {
   static std::optional<FormulaRecord> parse_result(std::string_view body);
   std::string emit() const;
 };
+
+// A formula's result as FORMULA stores it, in 8 bytes: a number, or a marker with the kind
+// of result and the boolean or error code. A text result's characters follow the FORMULA
+// record in a STRING record (string_records()); an empty text needs none.
+std::string number_result(double value);
+std::string text_result(bool empty);
+std::string boolean_result(bool value);
+std::string error_result(std::uint8_t code);
+// The bodies of the STRING record, then of the CONTINUE records, that hold a text result.
+std::vector<std::string> string_records(std::u16string_view text);
 
 // SHRFMLA: a formula that the cells of `range` whose FORMULA records point here (a single
 // kExp token naming the range's first cell) share; its relative references are offsets.
