@@ -8,6 +8,7 @@
 #include "automation/entry_scan.h"
 #include "automation/number_format_kind.h"
 #include "automation/typed_entry_date_time.h"
+#include "automation/typed_entry_fraction.h"
 #include "automation/typed_entry_number.h"
 
 namespace schreiber::automation {
@@ -85,6 +86,9 @@ TypedEntry read_typed_entry(std::u16string_view text, const EntryContext& contex
   if (std::none_of(trimmed.begin(), trimmed.end(), entry::is_digit)) return text_entry(text);
   if (const auto number = entry::read_number(trimmed)) {
     return number_entry(*number, cell_kind);
+  }
+  if (const auto fraction = entry::read_fraction(trimmed)) {
+    return number_entry(*fraction, cell_kind);
   }
   if (const auto moment = entry::read_date_time(trimmed, context.date_1904, context.current_year)) {
     return number_entry(*moment, cell_kind);

@@ -194,6 +194,16 @@ struct CalendarDay {
   std::u16string_view format;
 };
 
+// A month and one more number ("3/5", "Mar 5"): a day of this year when it is a day of
+// that month; otherwise the number is a year and the date the first of that month
+// ("12/2024", "1/50", "2/30", "Dec 32").
+CalendarDay day_or_year(int month, const Part& number, int current_year) {
+  if (short_number(number) && day_exists(current_year, month, number.value)) {
+    return CalendarDay{current_year, month, number.value, u"d-mmm"};
+  }
+  return CalendarDay{year_of(number), month, 1, u"mmm-yy"};
+}
+
 // Matches the parts against the date shapes the application reads in US order.
 std::optional<CalendarDay> calendar_day(const DateParts& date, int current_year) {
   const auto& [a, b, c] = date.parts;
@@ -207,8 +217,8 @@ std::optional<CalendarDay> calendar_day(const DateParts& date, int current_year)
     return CalendarDay{year_of(c), a.value, b.value, u"m/d/yyyy"};
   }
   if (date.count == 2 && !a.month_name && !b.month_name) {
-    if (!numeric_separator(s1) || !short_number(a) || !short_number(b)) return std::nullopt;
-    return CalendarDay{current_year, a.value, b.value, u"d-mmm"};  // m/d of this year
+    if (!numeric_separator(s1) || !short_number(a)) return std::nullopt;
+    return day_or_year(a.value, b, current_year);  // m/d of this year, else m/yyyy
   }
   if (!a.month_name && short_number(a) && b.month_name && name_separator(s1)) {
     if (date.count == 2) return CalendarDay{current_year, b.value, a.value, u"d-mmm"};
@@ -220,11 +230,7 @@ std::optional<CalendarDay> calendar_day(const DateParts& date, int current_year)
       if (!short_number(b) || !(name_separator(s2) || s2 == u',')) return std::nullopt;
       return CalendarDay{year_of(c), a.value, b.value, u"d-mmm-yy"};  // mmm d, yyyy
     }
-    // "Mar 5" is a day of this year; digits that are no day of that month are a year.
-    if (short_number(b) && day_exists(current_year, a.value, b.value)) {
-      return CalendarDay{current_year, a.value, b.value, u"d-mmm"};
-    }
-    return CalendarDay{year_of(b), a.value, 1, u"mmm-yy"};
+    return day_or_year(a.value, b, current_year);
   }
   return std::nullopt;
 }

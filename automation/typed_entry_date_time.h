@@ -1,7 +1,7 @@
 #pragma once
 // Times and dates as typed with US-English settings: "8:30", "8:30:15.5", "8:30 PM",
-// "3/5/2024", "2024-03-05", "5-Mar-2024", "Mar 5, 2024", "Mar-24", each date optionally
-// followed by a time.
+// "3/5/2024", "2024-03-05", "5-Mar-2024", "Mar 5, 2024", "Mar-24", "12/2024", each date
+// optionally followed by a time.
 
 #include <optional>
 #include <string_view>

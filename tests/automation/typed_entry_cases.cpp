@@ -85,6 +85,15 @@ const std::vector<EntryCase>& typed_entry_cases() {
       {u"($5)", number(-5, kCurrency)},
       {u"$5.50", number(5.5, kCurrencyCents)},
       {u"(5)", number(-5)},
+      // Fractions with a whole part; the format shows as many denominator digits as typed.
+      {u"1 1/2", number(1.5, u"# ?/?")},
+      {u"0 1/2", number(0.5, u"# ?/?")},
+      {u"-1 1/2", number(-1.5, u"# ?/?")},
+      {u"1 5/4", number(2.25, u"# ?/?")},
+      {u"0 3/16", number(0.1875, u"# ?\?/??")},
+      {u"2 1/125", number(2.008, u"# ?\?\?/???")},
+      {u"0 1/1000", text(u"0 1/1000")},
+      {u"1 1/0", text(u"1 1/0")},
       // Fifteen significant digits: the rest become zeros, without rounding.
       {u"1234567890123456789", number(1234567890123450000.0)},
       {u"0.1234567890123459", number(0.123456789012345)},
@@ -142,6 +151,12 @@ const std::vector<EntryCase>& typed_entry_cases() {
       {u"Mar-24", number(45375, u"d-mmm")},  // a day of March when it can be one
       {u"Mar-2024", number(45352, u"mmm-yy")},
       {u"Dec 32", number(12024, u"mmm-yy")},  // else a year: 1 Dec 1932
+      {u"2/29", number(45351, u"d-mmm")},     // a day of this year when it can be one
+      {u"2/30", number(10990, u"mmm-yy")},    // else a year: 1 Feb 1930
+      {u"1/50", number(18264, u"mmm-yy")},
+      {u"3/45", number(16497, u"mmm-yy")},
+      {u"12/2024", number(45627, u"mmm-yy")},
+      {u"13/5", text(u"13/5")},  // 13 is no month
       {u"3/5/2024 10:00", number(k5Mar2024 + clock(10, 0, 0), u"m/d/yyyy h:mm")},
       {u"Mar 5, 2024 8:00 PM", number(k5Mar2024 + clock(20, 0, 0), u"m/d/yyyy h:mm")},
       {u"3/5/2024 25:00", number(k5Mar2024 + clock(25, 0, 0), u"m/d/yyyy h:mm")},
@@ -159,7 +174,6 @@ const std::vector<EntryCase>& typed_entry_cases() {
       {u"1/1/10000", text(u"1/1/10000")},
       {u"13/03/2024", text(u"13/03/2024")},
       {u"12.03.2024", text(u"12.03.2024")},
-      {u"3/2024", text(u"3/2024")},
       {u"32-Mar", text(u"32-Mar")},
       // The 1904 date system.
       {u"1/1/1904", number(0, u"m/d/yyyy"), u"General", true},

@@ -7,6 +7,7 @@
 # every disagreement is listed in KNOWN with its reason. Fails on an unlisted disagreement
 # and on a listed one that no longer occurs.
 # Run with Debian's /usr/bin/python3 (python3-uno): typed_entry_oracle.py PROBE
+import calendar
 import datetime
 import math
 import os
@@ -35,6 +36,8 @@ LO_RANGE = ('the application takes numbers from 2.2251E-308 to 9.99999999999999E
             'up to 9999:59:59 and dates from the start of the date system to 9999-12-31; '
             'LibreOffice goes further')
 LO_LENIENT = 'LibreOffice reads this shape as a number; the application keeps it as text'
+LO_MONTH_YEAR = ('LibreOffice en-US reads no month/year dates; the application takes a second '
+                 'part that is no day of that month in this year as the year')
 LO_KEEPS_FORMAT = ('LibreOffice keeps any non-General cell format; the application gives a '
                    'cell that shows another kind of value the entry\'s format')
 # text, cell format, 1904 dates -> why LibreOffice disagrees
@@ -76,7 +79,16 @@ KNOWN = {
     ('3/5/2024', 'hh:mm', False): LO_KEEPS_FORMAT,
     ('50%', '0.00', False): LO_KEEPS_FORMAT,
     ('$5', '[$-409]#,##0.00;[Red]-#,##0.00', False): LO_KEEPS_FORMAT,
+    ('2/30', 'General', False): LO_MONTH_YEAR,
+    ('1/50', 'General', False): LO_MONTH_YEAR,
+    ('3/45', 'General', False): LO_MONTH_YEAR,
+    ('12/2024', 'General', False): LO_MONTH_YEAR,
+    ('0 1/1000', 'General', False): ('the application\'s fraction formats show denominators of up '
+                                     'to three digits; LibreOffice reads longer ones too'),
 }
+# 29 February is a day of this year only in a leap year; otherwise "2/29" is February 2029.
+if not calendar.isleap(datetime.date.today().year):
+    KNOWN[('2/29', 'General', False)] = LO_MONTH_YEAR
 
 # The kind of value each built-in code the rule gives shows.
 CODE_KINDS = {
@@ -85,15 +97,17 @@ CODE_KINDS = {
     'mmm-yy': 'date', 'h:mm AM/PM': 'time', 'h:mm:ss AM/PM': 'time', 'h:mm': 'time',
     'h:mm:ss': 'time', 'm/d/yyyy h:mm': 'datetime', 'mm:ss': 'time', '[h]:mm:ss': 'time',
     'mm:ss.0': 'time', '"$"#,##0_);\\("$"#,##0\\)': 'currency',
-    '"$"#,##0.00_);\\("$"#,##0.00\\)': 'currency',
+    '"$"#,##0.00_);\\("$"#,##0.00\\)': 'currency', '# ?/?': 'fraction', '# ??/??': 'fraction',
+    '# ???/???': 'fraction',
 }
 # com.sun.star.util.NumberFormat types, without the user-defined bit.
 LO_KINDS = {2: 'date', 4: 'time', 6: 'datetime', 8: 'currency', 16: 'number', 32: 'scientific',
-            128: 'percent', 256: 'text', 1024: 'boolean'}
+            64: 'fraction', 128: 'percent', 256: 'text', 1024: 'boolean'}
 
 
 def instrument_values(rng):
-    """Values shaped like an instrument's recording, its headers and its units."""
+    """Values shaped like an instrument's recording, its headers and its units, and
+    fractions."""
     def clock():
         return '%02d:%02d:%02d' % (rng.randrange(24), rng.randrange(60), rng.randrange(60))
 
@@ -124,6 +138,9 @@ def instrument_values(rng):
         (10, lambda: rng.choice(['{:,}'.format(rng.randrange(1000, 10**7)),
                                  '{:,.2f}'.format(rng.uniform(1000, 10**6)),
                                  '%.2E' % rng.uniform(1e-6, 1e9), ' %.2f ' % rng.uniform(0, 100)])),
+        # Fractions with a whole part, numerators past their denominators among them.
+        (10, lambda: '%s%d %d/%d' % (rng.choice(['', '-']), rng.randrange(100),
+                                     rng.randrange(2000), rng.randrange(1, 1000))),
     ]
     return [make() for count, make in makers for _ in range(count)]
 

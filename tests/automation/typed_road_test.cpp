@@ -145,7 +145,8 @@ TEST_F(TypedRoad, AColumnTheTemplateFormatsAsTextKeepsText) {
 }
 
 TEST_F(TypedRoad, TheDateSystemOfTheTemplateGivesTheSerial) {
-  // A header whose date field is US-style, and a data field with a date and a time.
+  // A header whose date field is US-style, and a data field with a date and a time, a
+  // month of a year and a fraction.
   const std::string capture =
       "\x11\x01K\x02"
       "D\x03"
@@ -155,7 +156,9 @@ TEST_F(TypedRoad, TheDateSystemOfTheTemplateGivesTheSerial) {
       "c\x03"
       "3/12/2024\x01M\x02"
       "3/12/2024 6:00\x03"
-      "1\x13x\x14";
+      "1\x03"
+      "12/2024\x03"
+      "2 1/125\x13x\x14";
   for (const char* file : {"typed_dates_1904.xls", "typed_formulas.xls"}) {
     SCOPED_TRACE(file);
     std::filesystem::remove(h.folder / "FILES/Vor/1.xls");
@@ -172,6 +175,12 @@ TEST_F(TypedRoad, TheDateSystemOfTheTemplateGivesTheSerial) {
     EXPECT_EQ(read.types.at({5, 7}), "date");
     EXPECT_DOUBLE_EQ(std::stod(read.cells.at({5, 7})), day);
     EXPECT_DOUBLE_EQ(std::stod(read.cells.at({6, 2})), day + 0.25);
+    EXPECT_EQ(read.types.at({6, 4}), "date");  // 1 December 2024, shown as month and year
+    EXPECT_EQ(read.formats.at({6, 4}), "mmm-yy");
+    EXPECT_DOUBLE_EQ(std::stod(read.cells.at({6, 4})), day + 264);
+    EXPECT_EQ(read.types.at({6, 5}), "number");  // in a fraction format of the workbook's own
+    EXPECT_EQ(read.formats.at({6, 5}), "# ?\?\?/???");
+    EXPECT_DOUBLE_EQ(std::stod(read.cells.at({6, 5})), 2.008);
   }
 }
 
