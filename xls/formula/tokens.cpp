@@ -6,8 +6,8 @@ namespace xls::formula {
 
 namespace {
 
-constexpr std::uint16_t kRowRelative = 0x4000;
-constexpr std::uint16_t kColumnRelative = 0x8000;
+constexpr std::uint16_t kColumnRelative = 0x4000;
+constexpr std::uint16_t kRowRelative = 0x8000;
 constexpr std::uint16_t kColumnBits = 0x00FF;
 
 // Sub-ids of kExtended tokens whose extra data has no documented size: formulas holding
