@@ -37,6 +37,12 @@ std::string held_reason(const comm::PortCheck& check) {
   std::string text = "held by another program";
   if (!check.holder) return text;
   const comm::DeviceHolder& holder = *check.holder;
+  // Such a file may be a program's in the middle of writing it, or one of a convention we
+  // do not know: it is honoured, and the operator told what to remove if it is a leftover.
+  if (!holder.pid && !holder.lock_file.empty()) {
+    return "held by lock file " + holder.lock_file.string() +
+           ", which names no process; if no program uses the port, remove that file";
+  }
   std::string details;
   if (holder.pid) details = "process " + std::to_string(*holder.pid);
   if (!holder.lock_file.empty()) {

@@ -4,6 +4,8 @@
 // owner's process id as ten ASCII characters and a newline. flock alone keeps out only
 // the programs that take the same flock.
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -23,17 +25,27 @@ class UucpLock {
 
   // A live process that holds a device by its lock file; no `pid` when the file names
   // none (yet).
+  // Which file a lock is: its name may be taken over by another.
+  struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileId&) const = default;
+  };
+
   struct Holder {
     std::filesystem::path file;
     std::optional<int> pid;
   };
   // Reads, and never writes, the lock of `device` (its real name, after symlinks) in the
-  // first lock folder that exists: the holder when a live process holds it.
+  // first lock folder that exists: the holder when a live process holds it. A lock with
+  // this process's id that this process did not write is stale; one without a readable
+  // process id is held.
   static std::optional<Holder> holder(const std::filesystem::path& device,
                                       const std::vector<std::filesystem::path>& folders);
 
   // Checks and takes the lock of `device` (its real name, after symlinks) in the first
-  // lock folder that exists. A lock whose process is gone is removed first.
+  // lock folder that exists. A stale lock (see holder()) is replaced; of several programs
+  // that replace it at once, one wins.
   static Outcome take(const std::filesystem::path& device,
                       const std::vector<std::filesystem::path>& folders,
                       std::optional<UucpLock>& taken);
@@ -46,10 +58,11 @@ class UucpLock {
   ~UucpLock();
 
  private:
-  explicit UucpLock(std::filesystem::path file) : file_(std::move(file)) {}
+  UucpLock(std::filesystem::path file, FileId id) : file_(std::move(file)), id_(id) {}
   void release();
 
   std::filesystem::path file_;
+  FileId id_;
 };
 
 }  // namespace schreiber::comm

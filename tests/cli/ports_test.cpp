@@ -188,6 +188,17 @@ TEST(PortCheck, ADeviceHeldByAnotherProgramIsFoundByItsLockFileOrItsFileLock) {
   EXPECT_EQ(held.holder->lock_file, lock_file);
   write_file(lock_file, std::to_string(ended_process()) + "\n");  // not aligned: read as well
   EXPECT_EQ(check(t.tree).state, PortState::kCanOpen);
+  // Our own process id in a lock this process did not write: left from before a restart.
+  write_file(lock_file, lock_text(::getpid()));
+  EXPECT_EQ(check(t.tree).state, PortState::kCanOpen);
+  // No process id in it: held, and the reason names the file to remove.
+  write_file(lock_file, "");
+  held = check(t.tree);
+  ASSERT_EQ(held.state, PortState::kHeld);
+  EXPECT_FALSE(held.holder->pid);
+  EXPECT_EQ(cli::port_reason(held, comm::current_account()),
+            "held by lock file " + lock_file.string() +
+                ", which names no process; if no program uses the port, remove that file");
   fs::remove(lock_file);
 
   // The program's own open also locks the device file: without a lock folder the kernel's
@@ -229,24 +240,30 @@ TEST(CaptureOpenFailure, TheLineAfterTheMessageNamesTheDeviceAndTheReason) {
     const char* name;
     fs::path device;  // what ports/COM1 leads to
     bool held;
+    const char* lock_file_text;  // a lock file of no process, when not null
     const comm::Account& account;
     std::string expected;
   };
   for (const Case& c : std::vector<Case>{
-           {"no device", t.tree.dev / "ttyUSB0", false, me,
+           {"no device", t.tree.dev / "ttyUSB0", false, nullptr, me,
             "no such device; serial devices here: " + (t.tree.dev / "ttyUSB3").string()},
-           {"permission", guarded, false, anna,
+           {"permission", guarded, false, nullptr, anna,
             "permission denied (-rw-rw---- " + comm::user_name(info.st_uid) + ":" + group +
                 "): user anna is not in group " + group + "; add it with 'sudo adduser anna " +
                 group + "', then log out and in again"},
-           {"held", pty, true, me,
+           {"held", pty, true, nullptr, me,
             "held by another program (process " + std::to_string(::getpid()) + ", lock file " +
                 lock_file.string() + ")"},
+           {"a lock file naming no process", pty, false, "busy\n", me,
+            "held by lock file " + lock_file.string() +
+                ", which names no process; if no program uses the port, remove that file"},
        }) {
     SCOPED_TRACE(c.name);
     fs::remove(t.ports / "COM1");
     fs::create_symlink(c.device, t.ports / "COM1");
     comm::PosixComm other(t.ports, (t.tree.dev / "ttyS").string(), t.tree.lock_folders);
+    fs::remove(lock_file);
+    if (c.lock_file_text) write_file(lock_file, c.lock_file_text);
     if (c.held) {
       ASSERT_GT(other.CreateFile("COM1"), 0);
     }
