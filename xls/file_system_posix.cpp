@@ -1,6 +1,8 @@
 // The engine's files on POSIX systems.
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 
 #include "xls/error.h"
 #include "xls/file_system.h"
+#include "xls/temporary_name.h"
 
 namespace xls {
 
@@ -63,18 +66,8 @@ class PosixFiles final : public FileSystem {
 
   Handle create_beside(const std::filesystem::path& target,
                        std::filesystem::path& created) const override {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     for (int attempt = 0;; ++attempt) {
-      // Built step by step: GCC 12 misreports a chain of + on strings at -O3 (-Wrestrict).
-      std::string name = ".";
-      name += target.filename().string();
-      name += '.';
-      name += std::to_string(::getpid());
-      name += '-';
-      name += std::to_string(counter++);
-      name += ".tmp";
-      created = folder / name;
+      created = temporary_beside(target);
       const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd >= 0) {
         struct stat info {};
@@ -83,6 +76,26 @@ class PosixFiles final : public FileSystem {
       }
       if (errno != EEXIST || attempt > 100) fail("create a file beside", target, errno);
     }
+  }
+
+  // Only plain files of this user with a temporary name whose process is gone: a process
+  // that is there may be saving right now, and this process's own are its current saves.
+  void remove_leftovers(const std::filesystem::path& folder) const noexcept override {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) return;
+    const int fd = ::dirfd(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+      const auto process = temporary_name_process(entry->d_name, '.');
+      if (!process || static_cast<pid_t>(*process) == ::getpid()) continue;
+      if (::kill(static_cast<pid_t>(*process), 0) == 0 || errno != ESRCH) continue;
+      struct stat info {};
+      if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+          info.st_uid != ::geteuid()) {
+        continue;
+      }
+      ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(listing);
   }
 
   void write(Handle file, std::string_view bytes,
@@ -118,6 +131,12 @@ class PosixFiles final : public FileSystem {
 };
 
 }  // namespace
+
+std::filesystem::path temporary_beside(const std::filesystem::path& target) {
+  static std::atomic<unsigned> counter{0};
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  return folder / temporary_name('.', static_cast<std::uint32_t>(::getpid()), counter++);
+}
 
 const FileSystem& native_file_system() {
   static const PosixFiles files;

@@ -9,6 +9,7 @@
 
 #include "xls/error.h"
 #include "xls/file_system.h"
+#include "xls/temporary_name.h"
 #include "xls/text.h"
 
 namespace xls {
@@ -38,6 +39,16 @@ std::string system_message(DWORD code) {
                        DWORD code = GetLastError()) {
   throw Error(ErrorKind::file_access, std::string("cannot ") + action + " '" + path.string() +
                                           "': " + system_message(code));
+}
+
+// A process that has ended, or no process has that id. One we may not look at is there.
+bool process_is_gone(DWORD id) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
 }
 
 HANDLE handle_of(FileSystem::Handle file) {
@@ -85,18 +96,33 @@ class WindowsFiles final : public FileSystem {
 
   Handle create_beside(const std::filesystem::path& target,
                        std::filesystem::path& created) const override {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     for (int attempt = 0;; ++attempt) {
-      created =
-          folder / ("~" + target.filename().string() + "." + std::to_string(GetCurrentProcessId()) +
-                    "-" + std::to_string(counter++) + ".tmp");
+      created = temporary_beside(target);
       const HANDLE file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<Handle>(file);
       const DWORD code = GetLastError();
       if (code != ERROR_FILE_EXISTS || attempt > 100) fail("create a file beside", target, code);
     }
+  }
+
+  // Only plain files with a temporary name whose process is gone: a process that is there
+  // may be saving right now, and this process's own are its current saves.
+  void remove_leftovers(const std::filesystem::path& folder) const noexcept override {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder / L"~schreiber-*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+        continue;
+      }
+      const std::wstring wide = found.cFileName;
+      if (std::any_of(wide.begin(), wide.end(), [](wchar_t c) { return c > 127; })) continue;
+      const auto process = temporary_name_process(std::string(wide.begin(), wide.end()), '~');
+      if (!process || *process == GetCurrentProcessId() || !process_is_gone(*process)) continue;
+      DeleteFileW((folder / wide).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
   }
 
   void write(Handle file, std::string_view bytes,
@@ -132,6 +158,12 @@ class WindowsFiles final : public FileSystem {
 };
 
 }  // namespace
+
+std::filesystem::path temporary_beside(const std::filesystem::path& target) {
+  static std::atomic<unsigned> counter{0};
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  return folder / temporary_name('~', GetCurrentProcessId(), counter++);
+}
 
 const FileSystem& native_file_system() {
   static const WindowsFiles files;

@@ -2,7 +2,9 @@
 // as it was and no temporary file behind.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "support/lock_files.h"
 #include "xls/workbook.h"
 #include "xls_test_support.h"
 
@@ -55,6 +57,9 @@ class FaultyFiles final : public xls::FileSystem {
     real().replace(from, to);
   }
   void remove(const std::filesystem::path& path) const noexcept override { real().remove(path); }
+  void remove_leftovers(const std::filesystem::path& folder) const noexcept override {
+    real().remove_leftovers(folder);
+  }
   void flush_folder(const std::filesystem::path& folder) const noexcept override {
     real().flush_folder(folder);
   }
@@ -114,6 +119,63 @@ TEST(Save, ReplacesTheFileItWasOpenedFromOrSavedAs) {
   EXPECT_EQ(xls::Workbook::open(folder / "a.xls").cell(0, 1, 1)->value.text, u"eins");
   EXPECT_EQ(folder_listing(folder.path()), std::vector<std::string>{"a.xls"});
   EXPECT_THROW(workbook.save_as(folder / "fehlt" / "b.xls"), xls::Error);  // no such folder
+}
+
+TEST(Save, AWorkbookNameAsLongAsTheFileSystemAllowsIsSaved) {
+  TempFolder folder;
+  const auto path = folder / (std::string(251, 'w') + ".xls");  // 255 bytes
+  xls::Workbook workbook = xls::Workbook::create_blank();
+  workbook.save_as(path);
+  workbook.set_text(0, 1, 1, u"lang");
+  workbook.save();
+  EXPECT_EQ(xls::Workbook::open(path).cell(0, 1, 1)->value.text, u"lang");
+  EXPECT_EQ(folder_listing(folder.path()), std::vector<std::string>{path.filename().string()});
+}
+
+// A crash in the middle of a save leaves the temporary file; the next save into that folder
+// removes those whose process is gone, and nothing else.
+TEST(Save, RemovesTemporaryFilesThatProcessesWhichAreGoneLeftInItsFolder) {
+  TempFolder folder;
+  const std::filesystem::path data = folder / "Data";
+  const std::string gone = std::to_string(schreiber::testing::ended_process());
+  const std::string alive = std::to_string(::getppid());
+  struct Case {
+    const char* name;
+    std::string file;
+    bool removed;
+  };
+  const std::vector<Case> cases = {
+      {"left by a process that is gone", ".schreiber-" + gone + "-0.tmp", true},
+      {"another save of that process", ".schreiber-" + gone + "-17.tmp", true},
+      {"of a process that is still there", ".schreiber-" + alive + "-0.tmp", false},
+      {"of the first process", ".schreiber-1-0.tmp", false},
+      {"more after the name", ".schreiber-" + gone + "-0.tmp.bak", false},
+      {"not hidden", "schreiber-" + gone + "-0.tmp", false},
+      {"no save number", ".schreiber-" + gone + ".tmp", false},
+      {"a letter in the number", ".schreiber-" + gone + "-0a.tmp", false},
+      {"another program's", ".other-" + gone + "-0.tmp", false},
+      {"a workbook", "Vorlauf_" + gone + ".xls", false},
+  };
+  for (const Case& c : cases) write_file(data / c.file, "left");
+  // Only files: a folder and a link with that name stay, and so does what the link leads to.
+  const std::string folder_name = ".schreiber-" + gone + "-1.tmp";
+  const std::string link_name = ".schreiber-" + gone + "-2.tmp";
+  std::filesystem::create_directory(data / folder_name);
+  write_file(folder / "linked", "kept");
+  std::filesystem::create_symlink(folder / "linked", data / link_name);
+  // The same name in another folder: not where the save goes.
+  write_file(folder / cases[0].file, "left");
+
+  xls::Workbook::create_blank().save_as(data / "neu.xls");
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(std::filesystem::exists(data / c.file), !c.removed);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(data / folder_name));
+  EXPECT_TRUE(std::filesystem::is_symlink(data / link_name));
+  EXPECT_EQ(read_file(folder / "linked"), "kept");
+  EXPECT_TRUE(std::filesystem::exists(folder / cases[0].file));
 }
 
 }  // namespace
