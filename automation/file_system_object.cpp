@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 #include "platform/failure.h"
+#include "xls/file_system.h"
 
 namespace schreiber::automation {
 namespace {
@@ -19,10 +20,19 @@ class LocalFile : public File {
       platform::raise_failure(platform::kPathNotFound,
                               platform::file_name_to_codepage(destination_folder));
     }
+    // Copied under a temporary name and renamed over the target: a crash in the middle
+    // leaves either the old file or the whole copy, never part of one. What crashed copies
+    // and saves left in the folder goes first.
+    xls::native_file_system().remove_leftovers(destination_folder);
     const auto target = destination_folder / path_.filename();
-    std::filesystem::copy_file(path_, target, std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (error) fail_file_operation(error, target);
+    const auto temporary = xls::temporary_beside(target);
+    std::filesystem::copy_file(path_, temporary, error);
+    if (!error) std::filesystem::rename(temporary, target, error);
+    if (error) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      fail_file_operation(error, target);
+    }
   }
 
  private:
