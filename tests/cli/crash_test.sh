@@ -10,7 +10,8 @@ work=$(mktemp -d)
 killed_pids=()
 cleanup() {
   kill $(jobs -p) 2>/dev/null || true
-  # The lock files that killed captures left for their pseudo-terminals.
+  # The lock files that killed captures left for their pseudo-terminals, and the ones they
+  # were writing.
   for lock in /run/lock/LCK..* /var/lock/LCK..*; do
     [[ -f $lock ]] || continue
     owner=$(tr -d ' \n' <"$lock" 2>/dev/null || true)
@@ -18,6 +19,7 @@ cleanup() {
       if [[ $owner == "$pid" ]] && ! kill -0 "$pid" 2>/dev/null; then rm -f "$lock"; fi
     done
   done
+  for pid in "${killed_pids[@]}"; do rm -f /run/lock/LTMP."$pid".*; done
   rm -rf "$work"
 }
 trap cleanup EXIT
