@@ -47,6 +47,12 @@ struct Workbook::State {
   bool changed = false;
 };
 
+// A checked cell of a worksheet: its sheet's cell table, row and column from 0.
+struct Workbook::Place {
+  CellTable* table;
+  std::uint16_t row, column;
+};
+
 // The workbook stream with every edit applied and every stream position recomputed.
 std::string write_workbook_stream(const Workbook::State& state);
 

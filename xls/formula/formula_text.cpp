@@ -123,22 +123,38 @@ std::u16string array_constant(std::string_view extra) {
 
 std::u16string_view binary_operator(std::uint8_t id) {
   switch (id) {
-    case ptg::kAdd: return u"+";
-    case ptg::kSub: return u"-";
-    case ptg::kMul: return u"*";
-    case ptg::kDiv: return u"/";
-    case ptg::kPower: return u"^";
-    case ptg::kConcat: return u"&";
-    case ptg::kLt: return u"<";
-    case ptg::kLe: return u"<=";
-    case ptg::kEq: return u"=";
-    case ptg::kGe: return u">=";
-    case ptg::kGt: return u">";
-    case ptg::kNe: return u"<>";
-    case ptg::kIsect: return u" ";
-    case ptg::kUnion: return u",";
-    case ptg::kRange: return u":";
-    default: return {};
+    case ptg::kAdd:
+      return u"+";
+    case ptg::kSub:
+      return u"-";
+    case ptg::kMul:
+      return u"*";
+    case ptg::kDiv:
+      return u"/";
+    case ptg::kPower:
+      return u"^";
+    case ptg::kConcat:
+      return u"&";
+    case ptg::kLt:
+      return u"<";
+    case ptg::kLe:
+      return u"<=";
+    case ptg::kEq:
+      return u"=";
+    case ptg::kGe:
+      return u">=";
+    case ptg::kGt:
+      return u">";
+    case ptg::kNe:
+      return u"<>";
+    case ptg::kIsect:
+      return u" ";
+    case ptg::kUnion:
+      return u",";
+    case ptg::kRange:
+      return u":";
+    default:
+      return {};
   }
 }
 
@@ -147,10 +163,14 @@ struct Spacing {
   std::u16string before_token, before_open, before_close, leading;
   void add(std::uint8_t type, std::uint8_t count) {
     const std::u16string run(count, type % 2 ? u'\r' : u' ');
-    if (type <= 1) before_token += run;
-    else if (type <= 3) before_open += run;
-    else if (type <= 5) before_close += run;
-    else leading += run;
+    if (type <= 1)
+      before_token += run;
+    else if (type <= 3)
+      before_open += run;
+    else if (type <= 5)
+      before_close += run;
+    else
+      leading += run;
   }
 };
 
@@ -246,7 +266,8 @@ bool Renderer::add(const Token& token) {
       return true;
     }
     case ptg::kErr:
-      stack_.push_back(take_spacing() + std::u16string(error_text(static_cast<std::uint8_t>(bytes[1]))));
+      stack_.push_back(take_spacing() +
+                       std::u16string(error_text(static_cast<std::uint8_t>(bytes[1]))));
       return true;
     case ptg::kBool:
       stack_.push_back(take_spacing() + (bytes[1] ? u"TRUE" : u"FALSE"));
@@ -316,18 +337,17 @@ bool Renderer::add(const Token& token) {
       return true;
     case ptg::kRef3d:
       stack_.push_back(take_spacing() + sheet_prefix(names_, sheet_reference_of(token)) +
-                       cell_text(at_cell(location_of(token))));
+                       cell_text(location_of(token)));
       return true;
     case ptg::kArea3d: {
       const AreaLocation area = area_of(token);
       stack_.push_back(take_spacing() + sheet_prefix(names_, sheet_reference_of(token)) +
-                       area_text({at_cell(area.first), at_cell(area.last)}));
+                       area_text(area));
       return true;
     }
     case ptg::kRefErr3d:
     case ptg::kAreaErr3d:
-      stack_.push_back(take_spacing() + sheet_prefix(names_, sheet_reference_of(token)) +
-                       u"#REF!");
+      stack_.push_back(take_spacing() + sheet_prefix(names_, sheet_reference_of(token)) + u"#REF!");
       return true;
     case ptg::kMemArea:
     case ptg::kMemErr:
@@ -360,8 +380,8 @@ std::u16string quoted_sheet(std::u16string_view name) {
   // A name that reads as a cell (A1, IV65536) or a row-column cell (R1C1) needs them too.
   if (plain) {
     std::size_t k = 0;
-    while (k < name.size() && ((name[k] >= u'A' && name[k] <= u'Z') ||
-                               (name[k] >= u'a' && name[k] <= u'z')))
+    while (k < name.size() &&
+           ((name[k] >= u'A' && name[k] <= u'Z') || (name[k] >= u'a' && name[k] <= u'z')))
       ++k;
     std::size_t digits = k;
     while (digits < name.size() && name[digits] >= u'0' && name[digits] <= u'9') ++digits;
@@ -418,14 +438,22 @@ std::u16string number_text(double value) {
 
 std::u16string_view error_text(std::uint8_t code) {
   switch (code) {
-    case 0x00: return u"#NULL!";
-    case 0x07: return u"#DIV/0!";
-    case 0x0F: return u"#VALUE!";
-    case 0x17: return u"#REF!";
-    case 0x1D: return u"#NAME?";
-    case 0x24: return u"#NUM!";
-    case 0x2A: return u"#N/A";
-    default: return {};
+    case 0x00:
+      return u"#NULL!";
+    case 0x07:
+      return u"#DIV/0!";
+    case 0x0F:
+      return u"#VALUE!";
+    case 0x17:
+      return u"#REF!";
+    case 0x1D:
+      return u"#NAME?";
+    case 0x24:
+      return u"#NUM!";
+    case 0x2A:
+      return u"#N/A";
+    default:
+      return {};
   }
 }
 
