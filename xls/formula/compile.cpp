@@ -91,9 +91,14 @@ class Parser {
     while (!done() && (peek() == u' ' || peek() == u'\r' || peek() == u'\n')) ++at_;
     return at_ != start;
   }
+  // Blanks before a token go with it; without the token they stay (an intersection).
   bool accept(std::u16string_view token) {
+    const std::size_t start = at_;
     skip_blanks();
-    if (text_.substr(at_, token.size()) != token) return false;
+    if (text_.substr(at_, token.size()) != token) {
+      at_ = start;
+      return false;
+    }
     at_ += token.size();
     return true;
   }
@@ -424,13 +429,13 @@ class Parser {
     if (column_part(first) && peek() == u':' && ++at_ && column_part(last) &&
         !is_name_char(peek()) && peek() != u'(') {
       first.row = 0, last.row = 0xFFFF;
-      first.row_relative = last.row_relative = true;
+      first.row_relative = last.row_relative = false;  // as the application stores A:A
       return area_node({first, last}, externsheet);
     }
     at_ = start;
     if (row_part(first) && peek() == u':' && ++at_ && row_part(last) && !is_name_char(peek())) {
       first.column = 0, last.column = 0xFF;
-      first.column_relative = last.column_relative = true;
+      first.column_relative = last.column_relative = false;
       return area_node({first, last}, externsheet);
     }
     at_ = start;
@@ -622,12 +627,13 @@ class Writer {
       }
       case Node::Kind::unary:
       case Node::Kind::percent:
-        emit(node.children[0], 'V', forced);
+        // Operators compute on values, or on arrays where an array is expected.
+        emit(node.children[0], desired == 'R' ? 'V' : desired, forced);
         tokens += char(node.kind == Node::Kind::percent ? ptg::kPercent : node.op);
         return;
       case Node::Kind::binary:
-        emit(node.children[0], 'V', forced);
-        emit(node.children[1], 'V', forced);
+        emit(node.children[0], desired == 'R' ? 'V' : desired, forced);
+        emit(node.children[1], desired == 'R' ? 'V' : desired, forced);
         tokens += char(node.op);
         return;
       case Node::Kind::paren:
