@@ -149,6 +149,50 @@ TEST(FormulaText, CompiledAndShownByFamily) {
   }
 }
 
+// Tokens the compiler never writes but other writers store: each shown at the cell (row 2,
+// column 3 from 0), or nothing when no text can show them.
+TEST(FormulaText, ShowsWhatOtherWritersStore) {
+  const struct {
+    const char* name;
+    std::string tokens;
+    std::optional<std::u16string> text;
+  } cases[] = {
+      // PtgRefV A1, PtgAttrSum: SUM of one argument
+      {"attr_sum", hex("44 0000 00C0 19 10 0000"), u"=SUM(A1)"},
+      // PtgAttrSpace: one blank at the start of the formula, two before the next token
+      {"attr_space", hex("19 40 0601 1E0100 19 40 0002 1E0200 03"), u"= 1+  2"},
+      // IF with its jumps: PtgAttrIf, PtgAttrGoto after each branch
+      {"attr_if_goto",
+       hex("44 0000 00C0 19 02 0800 1E0100 19 08 0A00 1E0200 19 08 0300 42 03 0100"),
+       u"=IF(A1,1,2)"},
+      // CHOOSE with its jump table (2 cases, 3 offsets)
+      {"attr_choose",
+       hex("1E0100 19 04 0200 0600 0A00 0E00 1E0200 19 08 0300 1E0300 19 08 0000 42 03 6400"),
+       u"=CHOOSE(1,2,3)"},
+      // PtgRefN one row down and column fixed C; PtgAreaN rows -1..0 relative, columns
+      // relative 0..1: offsets from the cell D3
+      {"relative_offsets", hex("4C 0100 0280 2D FFFF 0000 00C0 01C0 42 02 0400"),
+       u"=SUM($C4,D2:E3)"},
+      // PtgRefErr, PtgAreaErr, PtgRefErr3d through entry 0 (sheet "Data")
+      {"deleted_references", hex("4A 00000000 4B 0000000000000000 03 5C 0000 00000000 03"),
+       u"=#REF!+#REF!+Data!#REF!"},
+      // PtgStr with two-byte characters and a quotation mark inside; PtgUplus; PtgPercent
+      {"wide_text", hex("17 02 01 A903 2200 1E0500 12 14 08"), u"=\"\u03A9\"\"\"&+5%"},
+      // PtgExp: the cell of a shared formula, shown through the shared one only
+      {"shared_reference", hex("01 0000 0000"), std::nullopt},
+      // PtgFunc 3000: no such function
+      {"unknown_function", hex("1E0100 41 B80B"), std::nullopt},
+      // PtgAdd without its second operand
+      {"operand_missing", hex("1E0100 03"), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeNames names;
+    ASSERT_EQ(names.externsheet_for({0, 0}), 0);
+    EXPECT_EQ(formula_text(c.tokens, "", names, 2, 3), c.text);
+  }
+}
+
 TEST(FormulaText, RefusedTextsNameTheFault) {
   std::u16string many_arguments = u"=SUM(1";
   for (int k = 0; k < 30; ++k) many_arguments += u",1";
