@@ -382,5 +382,26 @@ TEST(FormulaText, AgreesWithLibreOfficeBothWays) {
   }
 }
 
+// A workbook of our own has no table of sheet references nor add-in names: the formulas
+// that need them add them, and LibreOffice reads them.
+TEST(FormulaText, WorkbookWithoutReferencesGainsThem) {
+  const TempFolder folder;
+  xls::Workbook book = xls::Workbook::create_blank();
+  const char* const texts[] = {"=Data!A1*2", "=EOMONTH(A1,0)", "=EDATE(A1,1)+Data!B1",
+                               "=EOMONTH(A1,1)"};
+  book.set_number(0, 1, 1, 45000);
+  for (std::size_t k = 0; k < std::size(texts); ++k)
+    book.set_formula(0, static_cast<std::int64_t>(k + 2), 1, xls::utf8_to_utf16(texts[k]));
+  book.save_as(folder / "own.xls");
+  const auto read = libreoffice_formulas(folder / "own.xls");
+  const auto again = xls::Workbook::open(folder / "own.xls").formula_texts(0);
+  for (std::size_t k = 0; k < std::size(texts); ++k) {
+    SCOPED_TRACE(texts[k]);
+    EXPECT_EQ(read.count("A" + std::to_string(k + 2)) ? read.at("A" + std::to_string(k + 2)) : "",
+              texts[k]);
+    EXPECT_EQ(xls::utf16_to_utf8(again.at({static_cast<std::uint32_t>(k + 2), 1})), texts[k]);
+  }
+}
+
 }  // namespace
 }  // namespace xls_test
