@@ -134,6 +134,10 @@ const Family kFamilies[] = {
     // an intersection at the top: PtgMemFuncV, PtgIsect
     {"intersection", u"=A1:B2 B1:C3",
      hex("49 1300 25 0000 0100 00C0 01C0 25 0000 0200 01C0 02C0 0F")},
+    // blanks typed: PtgAttrSpace at the start (type 6), before an operand (0), before ')'
+    // (4, then PtgParen) and before an operator (0, then PtgMul)
+    {"blanks", u"= 1+ 2 *(3 )",
+     hex("19400601 1E0100 19400001 1E0200 1E0300 19400401 15 19400001 05 03")},
     // PtgErr #DIV/0!, PtgBool TRUE, PtgNum 1E+20
     {"constants", u"=#DIV/0!&TRUE&1E+20", hex("1C07 1D01 08 1F 408CB5781DAF1544 08")},
 };
@@ -258,7 +262,8 @@ TEST(FormulaText, XlwtFormulasShowAsTheirTexts) {
 // again after its own round trip through the file format. Left out where LibreOffice
 // differs from the application: TRUE and FALSE (it compiles them as 1 and 0, and reads the
 // constants as TRUE() and FALSE()), error constants (its notation has none), a left-out
-// argument (it stores 0), whole rows (it stores #REF!), intersections (its notation has no
+// argument (it stores 0), blanks between the parts (it drops them when it reads the file),
+// whole rows (it stores #REF!), intersections (its notation has no
 // blank operator), ERROR.TYPE and CEILING (it stores its own newer functions by name).
 const char* const kLibreOfficeTexts[] = {
     "=1+2*3",
