@@ -48,6 +48,9 @@ void read_globals(Workbook::State& state) {
     }
   }
   state.formats = CellFormats(globals);
+  std::vector<std::u16string> sheet_names;
+  for (const SheetEntry& sheet : state.sheets) sheet_names.push_back(sheet.name);
+  state.names = formula::WorkbookNames(globals, std::move(sheet_names));
 }
 
 std::optional<std::size_t> find_workbook_stream(const CompoundFile& container) {
@@ -139,11 +142,6 @@ std::optional<std::size_t> Workbook::find_sheet(std::u16string_view name) const 
   }
   return std::nullopt;
 }
-
-struct Workbook::Place {
-  CellTable* table;
-  std::uint16_t row, column;
-};
 
 Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_t column) const {
   State& s = *state_;

@@ -10,6 +10,7 @@
 #include "xls/cell_formats.h"
 #include "xls/cell_table.h"
 #include "xls/compound_file.h"
+#include "xls/formula/workbook_names.h"
 #include "xls/record_stream.h"
 #include "xls/shared_strings.h"
 #include "xls/workbook.h"
@@ -34,6 +35,7 @@ struct Workbook::State {
   std::vector<SheetEntry> sheets;
   SharedStrings strings;
   CellFormats formats;
+  formula::WorkbookNames names;             // sheet references and defined names that formulas use
   std::map<std::size_t, CellTable> tables;  // by substream: the sheets written or looked into
 
   // The table of substream k when cells were written to it; nothing when the sheet is
@@ -43,6 +45,12 @@ struct Workbook::State {
     return found != tables.end() && found->second.written() ? &found->second : nullptr;
   }
   bool changed = false;
+};
+
+// A checked cell of a worksheet: its sheet's cell table, row and column from 0.
+struct Workbook::Place {
+  CellTable* table;
+  std::uint16_t row, column;
 };
 
 // The workbook stream with every edit applied and every stream position recomputed.
