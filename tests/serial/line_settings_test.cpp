@@ -99,16 +99,34 @@ termios cooked_line() {
   return line;
 }
 
-TEST(TermiosLine, ApplyingARecordMakesTheLineRawAndBackAgainGivesTheRecord) {
-  const std::vector<Dcb> table = {
-      {57600, 8, P::kNone, S::kOne},       {9600, 7, P::kEven, S::kTwo},
-      {300, 5, P::kOdd, S::kOnePointFive}, {115200, 8, P::kMark, S::kOne},
-      {1200, 6, P::kSpace, S::kTwo},
+// Each record's framing as the driver gets it (data bits in CSIZE, PARENB, PARODD, CMSPAR
+// for mark and space, CSTOPB), the line made raw, and read back as the same record.
+TEST(TermiosLine, ApplyingARecordSetsItsFramingBitsAndMakesTheLineRaw) {
+  struct Row {
+    Dcb dcb;
+    speed_t speed;
+    tcflag_t framing;
   };
-  for (const Dcb& dcb : table) {
-    SCOPED_TRACE(dcb.baud_rate);
+  const Row table[] = {
+      {{57600, 8, P::kNone, S::kOne}, B57600, CS8},
+      {{19200, 7, P::kNone, S::kOne}, B19200, CS7},
+      {{4800, 6, P::kNone, S::kOne}, B4800, CS6},
+      {{2400, 5, P::kNone, S::kOne}, B2400, CS5},
+      {{9600, 7, P::kEven, S::kTwo}, B9600, CS7 | PARENB | CSTOPB},
+      {{600, 6, P::kOdd, S::kOne}, B600, CS6 | PARENB | PARODD},
+      {{300, 5, P::kOdd, S::kOnePointFive}, B300, CS5 | PARENB | PARODD | CSTOPB},
+      {{115200, 8, P::kMark, S::kOne}, B115200, CS8 | PARENB | PARODD | CMSPAR},
+      {{1200, 6, P::kSpace, S::kTwo}, B1200, CS6 | PARENB | CMSPAR | CSTOPB},
+      {{38400, 8, P::kEven, S::kTwo}, B38400, CS8 | PARENB | CSTOPB},
+  };
+  for (const Row& row : table) {
+    const Dcb& dcb = row.dcb;
+    SCOPED_TRACE(::testing::Message() << dcb.baud_rate << " " << int{dcb.byte_size});
     termios line = cooked_line();
     ASSERT_TRUE(apply_dcb_to_termios(dcb, line));
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), row.framing);
+    EXPECT_EQ(cfgetispeed(&line), row.speed);
+    EXPECT_EQ(cfgetospeed(&line), row.speed);
     EXPECT_EQ(line.c_iflag & (ICRNL | IXON | IXOFF | IXANY | ISTRIP | INLCR | IGNCR | BRKINT), 0u);
     EXPECT_EQ(line.c_oflag & OPOST, 0u);
     EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
@@ -121,6 +139,13 @@ TEST(TermiosLine, ApplyingARecordMakesTheLineRawAndBackAgainGivesTheRecord) {
     EXPECT_EQ(back.byte_size, dcb.byte_size);
     EXPECT_EQ(back.parity, dcb.parity);
     EXPECT_EQ(back.stop_bits, dcb.stop_bits);
+  }
+  // Framings the hardware has no bits for leave the line as it was.
+  for (const Dcb& dcb : {Dcb{9600, 5, P::kNone, S::kTwo}, Dcb{9600, 8, P::kNone, S::kOnePointFive},
+                         Dcb{9600, 4, P::kNone, S::kOne}, Dcb{12345, 8, P::kNone, S::kOne}}) {
+    termios line = cooked_line();
+    EXPECT_FALSE(apply_dcb_to_termios(dcb, line));
+    EXPECT_EQ(line.c_cflag, cooked_line().c_cflag);
   }
 }
 

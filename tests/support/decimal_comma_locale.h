@@ -1,7 +1,8 @@
 #pragma once
 // The whole process switched to German regional settings (decimal comma), as a desktop
 // toolkit does from the environment before the window loads. When the machine has no
-// such locale installed, localedef makes one in a temporary folder, found through LOCPATH.
+// such locale installed, localedef makes one in a temporary folder, found through LOCPATH
+// (Linux; Windows always has its German locale).
 // The previous locale comes back when the object goes.
 
 #include <clocale>
@@ -15,7 +16,10 @@ namespace schreiber::testing {
 class DecimalCommaLocale {
  public:
   DecimalCommaLocale() : previous_(std::setlocale(LC_ALL, nullptr)) {
-    if (use("de_DE.UTF-8")) return;
+    // The C library's name for it on Linux, then the Windows runtime's.
+    for (const char* name : {"de_DE.UTF-8", "German_Germany.1252", "de-DE"}) {
+      if (use(name)) return;
+    }
     static const TempFolder made;
     const std::string command =
         "localedef -i de_DE -f UTF-8 '" + (made / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
@@ -23,7 +27,8 @@ class DecimalCommaLocale {
         ::setenv("LOCPATH", made.path().string().c_str(), 1) == 0 && use("de_DE.UTF-8")) {
       return;
     }
-    why_not_ = "no de_DE.UTF-8 locale, and localedef could not make one";
+    why_not_ =
+        "no German locale (de_DE.UTF-8, German_Germany.1252), and localedef could not make one";
   }
   ~DecimalCommaLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
   DecimalCommaLocale(const DecimalCommaLocale&) = delete;

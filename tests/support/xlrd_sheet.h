@@ -2,8 +2,12 @@
 // The cells of one sheet as the independent reader (Debian's python3-xlrd under
 // /usr/bin/python3) sees them: (row, column) from 1 -> text as UTF-8, with the cell's type
 // and number format. Numbers come back in Python's spelling; a workbook or sheet xlrd
-// cannot read gives an empty map and the reason in `error`.
+// cannot read gives an empty map and the reason in `error`. A reader that does not run to
+// its end (no python3, no xlrd, a crash) fails the calling test: an empty map from a
+// broken reader must not pass for an empty sheet.
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -43,15 +47,18 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
   // process is rewriting would be read half written.
   const auto script_file = std::filesystem::temp_directory_path() /
                            ("schreiber-xlrd-sheet-" + std::to_string(::getpid()) + ".py");
-  if (FILE* out = std::fopen(script_file.c_str(), "w")) {
-    std::fputs(script.c_str(), out);
-    std::fclose(out);
+  XlrdSheet result;
+  FILE* file = std::fopen(script_file.c_str(), "w");
+  if (file == nullptr || std::fputs(script.c_str(), file) < 0 || std::fclose(file) != 0) {
+    ADD_FAILURE() << "cannot write the xlrd script " << script_file;
+    result.error = "cannot write the xlrd script";
+    return result;
   }
   const std::string command =
       "/usr/bin/python3 '" + script_file.string() + "' '" + workbook.string() + "' '" + sheet + "'";
-  XlrdSheet result;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) {
+    ADD_FAILURE() << "cannot run " << command;
     result.error = "cannot run python3";
     return result;
   }
@@ -79,9 +86,14 @@ inline XlrdSheet read_with_xlrd(const std::filesystem::path& workbook, const std
       result.formats[{row, column}] = unhex(format);
     }
   }
-  ::pclose(pipe);
+  const int status = ::pclose(pipe);
   std::error_code ignored;
   std::filesystem::remove(script_file, ignored);
+  if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    ADD_FAILURE() << "the xlrd reader did not run to its end (status " << status
+                  << "): is python3-xlrd installed for /usr/bin/python3?";
+    result.error = "the xlrd reader failed";
+  }
   return result;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/failure.h"
 #include "platform/win32_api.h"
 #include "support/failure_number.h"
+#include "support/skip_or_fail.h"
 #include "support/temp_folder.h"
 #include "xls/workbook.h"
 
@@ -253,7 +254,7 @@ TEST(FileSystemObject, TheSystemsOwnCopiesTheTemplateIntoTheDataFolder) {
 
 TEST(DefaultAutomation, WithoutASpreadsheetApplicationTheEmbeddedEngineWritesTheWorkbook) {
   if (com::is_registered(L"Excel.Application"))
-    GTEST_SKIP() << "a spreadsheet application is installed";
+    SCHREIBER_SKIP_OR_FAIL("a spreadsheet application is installed");
   testing::ExportHarness h(automation::make_default_automation());
   EXPECT_NE(std::dynamic_pointer_cast<automation::EmbeddedApplication>(
                 h.automation->GetObject(automation::kExcelApplication)),

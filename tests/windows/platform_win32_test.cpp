@@ -14,6 +14,7 @@
 #include "platform/text_win32.h"
 #include "platform/win32_api.h"
 #include "support/failure_number.h"
+#include "support/skip_or_fail.h"
 #include "support/temp_folder.h"
 
 namespace schreiber {
@@ -35,7 +36,8 @@ TEST(CodePage, EveryByteComesBackFromItsCharacter) {
 }
 
 TEST(CodePage, BytesAreTheCharactersOfTheAnsiCodePage) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the expected characters are those of code page 1252";
+  if (GetACP() != 1252)
+    SCHREIBER_SKIP_OR_FAIL("the expected characters are those of code page 1252");
   EXPECT_EQ(platform::codepage_to_unicode(0x80), U'\u20AC');
   EXPECT_EQ(platform::codepage_to_unicode(0xFC), U'\u00FC');
   EXPECT_EQ(platform::codepage_to_unicode(0x9F), U'\u0178');
@@ -50,7 +52,8 @@ TEST(CodePage, BytesAreTheCharactersOfTheAnsiCodePage) {
 }
 
 TEST(CodePage, FileNamesReachTheFileSystemAsTheirCharacters) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the expected characters are those of code page 1252";
+  if (GetACP() != 1252)
+    SCHREIBER_SKIP_OR_FAIL("the expected characters are those of code page 1252");
   TempFolder folder;
   platform::DiskFiles files;
   const std::string name =

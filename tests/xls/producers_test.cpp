@@ -98,6 +98,16 @@ std::string format_of(const std::string& cell) {
   return cell.substr(first + 1, cell.find('\t', first + 1) - first - 1);
 }
 
+// A number format code from its Python spelling in read_back.py's output ('0.0%').
+std::u16string format_code(const std::string& repr) {
+  std::string code;
+  for (std::size_t i = 1; i + 1 < repr.size(); ++i) {
+    if (repr[i] == '\\' && i + 2 < repr.size()) ++i;
+    code += repr[i];
+  }
+  return xls::utf8_to_utf16(code);
+}
+
 std::string xlrd_text(const std::u16string& text) {
   return "'" + xls::utf16_to_utf8(text) + "'";
 }
@@ -124,13 +134,15 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
     const auto sheet = workbook.find_sheet(c.sheet);
     ASSERT_TRUE(sheet.has_value());
     for (const Write& w : *batch) {
-      // A text keeps the number format the cell (or its row, column, the default) had.
-      const std::u16string number_format = workbook.number_format_at(*sheet, w.row, w.column);
       workbook.set_text(*sheet, w.row, w.column, w.text);
       const auto key = std::make_tuple(static_cast<int>(*sheet), w.row, w.column);
       const auto old = before.cells.find(key);
       const std::string format =
           old != before.cells.end() ? format_of(old->second) : std::to_string(w.new_cell_format);
+      // A text keeps the number format of the cell format the cell (or its row, column, the
+      // default) had, as xlrd reads it from the producer's file.
+      const std::u16string number_format =
+          format_code(before.formats.at(std::stoul(format)).number_format);
       expected.cells[key] = "1\t" + format + "\t" + xlrd_text(w.text);
       auto& own = own_expected[*sheet];
       std::erase_if(own, [&](const xls::Cell& cell) {

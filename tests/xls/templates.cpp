@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "xls_test_support.h"
@@ -47,10 +48,22 @@ const std::filesystem::path& templates() {
                            std::filesystem::last_write_time(scripts / "make_lo_templates.py");
     if (!fresh) {
       std::filesystem::remove(made);
-      run("/usr/bin/python3 " + quoted(scripts / "make_xlwt_templates.py") + " " +
-          quoted(lock.folder()));
-      run("/usr/bin/python3 " + quoted(scripts / "make_lo_templates.py") + " " +
-          quoted(lock.folder()) + " " + quoted(lock.folder() / "profile"));
+      // A generator that fails leaves the folder unmarked, and every test that needs the
+      // templates fails with its output, rather than reading stale or missing files.
+      const auto generate = [](const std::string& command) {
+        FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+        if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+        std::string output;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+          output.append(buffer, n);
+        if (::pclose(pipe) != 0)
+          throw std::runtime_error("making the templates failed: " + command + "\n" + output);
+      };
+      generate("/usr/bin/python3 " + quoted(scripts / "make_xlwt_templates.py") + " " +
+               quoted(lock.folder()));
+      generate("/usr/bin/python3 " + quoted(scripts / "make_lo_templates.py") + " " +
+               quoted(lock.folder()) + " " + quoted(lock.folder() / "profile"));
       write_file(made, "");
     }
     return lock.folder();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "biff_fixture.h"
 #include "xls/compound_file.h"
 #include "xls/workbook.h"
@@ -112,24 +115,38 @@ TEST_P(RefusedFile, IsRefusedAsUnreadableNamingTheFileAndLeavesItAlone) {
 INSTANTIATE_TEST_SUITE_P(Files, RefusedFile, ::testing::ValuesIn(kRefusals),
                          [](const auto& test) { return std::string(test.param.name); });
 
-TEST(WorkbookOpen, TruncatedFilesAreRefusedOrReadNeverFollowedPastTheirEnd) {
+// Every prefix of a saved workbook is refused as unreadable or read as a prefix of the
+// original cells (same order, same values): never as cells the file does not hold, and
+// never followed past its end. What was read can still be edited and saved.
+TEST(WorkbookOpen, EveryTruncatedFileIsRefusedOrReadAsAPrefixOfItsCells) {
   xls::Workbook source = xls::Workbook::create_blank();
   for (int row = 1; row <= 200; ++row)
     source.set_text(0, row, 1 + row % 5, u"Zeile " + std::u16string(row % 40, u'z'));
+  source.set_number(0, 201, 2, 61.4);
   const std::string bytes = source.to_bytes();
-  int refused = 0;
-  for (std::size_t length = 0; length < bytes.size(); length += 61) {
+  const std::vector<xls::Cell> original = xls::Workbook::open_bytes(bytes).cells(0);
+  ASSERT_EQ(original.size(), 201u);
+  std::size_t refused = 0;
+  std::size_t read = 0;
+  std::vector<std::size_t> wrong;  // lengths read as other cells, or refused otherwise
+  for (std::size_t length = 0; length <= bytes.size(); ++length) {
     try {
       xls::Workbook workbook = xls::Workbook::open_bytes(bytes.substr(0, length));
-      workbook.cells(0);
+      const std::vector<xls::Cell> cells = workbook.cells(0);
+      if (cells.size() > original.size() ||
+          !std::equal(cells.begin(), cells.end(), original.begin()))
+        wrong.push_back(length);
       workbook.set_text(0, 1, 1, u"x");
       workbook.to_bytes();
+      ++read;
     } catch (const xls::Error& error) {
-      EXPECT_EQ(error.kind(), xls::ErrorKind::unreadable);
+      if (error.kind() != xls::ErrorKind::unreadable) wrong.push_back(length);
       ++refused;
     }
   }
-  EXPECT_GT(refused, 0);
+  EXPECT_TRUE(wrong.empty()) << wrong.size() << " lengths, the first " << wrong.front();
+  EXPECT_GT(refused, 0u);
+  EXPECT_GT(read, 0u);  // the whole file at least
 }
 
 }  // namespace
