@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The spreadsheet path's cost under Wine: a generated recording of 10 blocks of 100 rows of
-# 22 fields (23 000 written cells) captured over Wine's COM1 by schreiber-cli.exe and
+# 22 fields (24 090 written cells) captured over Wine's COM1 by schreiber-cli.exe and
 # converted through the test automation server (tests/windows/excel_server/), running in
 # its own process and registered as "Excel.Application" in a Wine prefix of this run only.
 # Prints the calls the server received per written cell (name lookups and invokes, from
