@@ -99,11 +99,14 @@ Dispatch::~Dispatch() {
   if (object_ != nullptr) object_->Release();
 }
 
-Dispatch::Dispatch(const Dispatch& other) : object_(other.object_) {
+Dispatch::Dispatch(const Dispatch& other) : object_(other.object_), ids_(other.ids_) {
   if (object_ != nullptr) object_->AddRef();
 }
 
 DISPID Dispatch::id_of(std::wstring_view member) const {
+  for (const auto& [known, id] : ids_) {
+    if (known == member) return id;
+  }
   std::wstring name(member);
   LPOLESTR names[] = {name.data()};
   DISPID id = DISPID_UNKNOWN;
@@ -112,6 +115,7 @@ DISPID Dispatch::id_of(std::wstring_view member) const {
   // own to an application in another process, which fails as any call does: rejected by
   // a busy application, refused for access, the server gone.
   if (FAILED(code)) fail(code);
+  ids_.emplace_back(std::move(name), id);
   return id;
 }
 

@@ -12,6 +12,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace schreiber::automation::com {
 
@@ -58,11 +60,14 @@ class Dispatch {
   IDispatch* raw() const { return object_; }
 
  private:
+  // The member's id, asked of the object once: an id never changes for the object's life,
+  // and each lookup is a round trip to an application in another process.
   DISPID id_of(std::wstring_view member) const;
   Variant invoke(DISPID member, WORD flags, std::initializer_list<Variant> args,
                  const Variant* value) const;
 
   IDispatch* object_;
+  mutable std::vector<std::pair<std::wstring, DISPID>> ids_;
 };
 
 // The object of the running instance of a class (by program id) in the running object

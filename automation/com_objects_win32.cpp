@@ -3,6 +3,8 @@
 
 #include "automation/com_objects_win32.h"
 
+#include <optional>
+
 #include "automation/com_dispatch_win32.h"
 #include "platform/failure.h"
 #include "platform/text_win32.h"
@@ -26,13 +28,16 @@ class ComWorksheet : public Worksheet {
 
   void Activate() override { sheet_.call(L"Activate"); }
 
-  // sheet.Cells(row, column) = text
+  // sheet.Cells(row, column) = text. The sheet's Cells object is asked for once and kept
+  // while the export holds the sheet (one block): each further cell is one call.
   void SetCells(std::int32_t row, std::int32_t column, const std::string& value) override {
-    sheet_.get(L"Cells").put_default({Variant(row), Variant(column)}, text(value));
+    if (!cells_) cells_.emplace(sheet_.get(L"Cells"));
+    cells_->put_default({Variant(row), Variant(column)}, text(value));
   }
 
  private:
   Dispatch sheet_;
+  std::optional<Dispatch> cells_;
 };
 
 class ComWorkbook : public Workbook {

@@ -28,7 +28,8 @@ const std::map<std::string, Command>& commands() {
 namespace {
 
 void print_usage(std::ostream& out) {
-  out << "usage: schreiber-cli COMMAND [ARGS]...   (COMMAND --help for its own options)\n\n";
+  out << "usage: schreiber-cli COMMAND [ARGS]...   (COMMAND --help for its own options)\n"
+         "       schreiber-cli --version\n\n";
   for (const auto& [name, command] : schreiber::cli::commands()) {
     out << "  " << name << std::string(name.size() < 10 ? 10 - name.size() : 1, ' ')
         << command.summary << '\n';
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     print_usage(std::cout);
+    return 0;
+  }
+  if (name == "--version") {
+    std::cout << "schreiber-cli " << SCHREIBER_VERSION_TEXT << '\n';
     return 0;
   }
   const auto& all = schreiber::cli::commands();

@@ -9,7 +9,9 @@
 #  3. schreiber.exe on Xvfb: its window shows, a screenshot is taken, the window manager's
 #     close ends it cleanly; through a capture with 7 s of silence the system never takes
 #     its window for hung (tests/windows/keep_alive.sh);
-#  4. the operators' zip;
+#  4. the operators' zip and installer: the MSI installed into a fresh Wine prefix, a
+#     capture with the installed program, an upgrade and an uninstall
+#     (tests/windows/installer_steps.sh);
 #  5. the spreadsheet path against a real out-of-process automation server: the test server
 #     (tests/windows/excel_server/) registered as "Excel.Application" in this prefix only,
 #     attached to, created, and failing as a remote application fails
@@ -135,16 +137,29 @@ cat "$work/keep-alive.log" >>"$log"
 new_session
 pass "schreiber.exe answers the system through a capture with 7 s of silence"
 
-# 4. The zip.
+# 4. The zip and the installer; first the installer of a newer build, for the upgrade
+# (the build then goes back to its own version).
 SECONDS=0
+version=$(cat "$dir/version.txt")
+if [[ "$version" =~ ^([0-9]+\.[0-9]+)\.([0-9]+)$ ]]; then
+  newer_version="${BASH_REMATCH[1]}.$((BASH_REMATCH[2] + 1))"
+else
+  newer_version="$version.1"
+fi
+newer_installer="$work/schreiber-$newer_version.msi"
+SCHREIBER_VERSION="$newer_version" "$top/scripts/package-windows.sh" "$work/newer.zip" \
+  "$newer_installer" >/dev/null
 zip="$work/schreiber-windows.zip"
-"$top/scripts/package-windows.sh" "$zip" >/dev/null
+installer="$work/schreiber-$version.msi"
+"$top/scripts/package-windows.sh" "$zip" "$installer" >/dev/null
+[[ $(cat "$dir/version.txt") == "$version" ]] || fail "the build did not go back to $version"
 listing=$(unzip -Z1 "$zip")
 for entry in schreiber/schreiber.exe schreiber/schreiber-cli.exe schreiber/FILES/Vor/1.xls \
   schreiber/Data/; do
   grep -qx "$entry" <<<"$listing" || fail "zip lacks $entry"
 done
 pass "the operators' zip"
+source "$top/tests/windows/installer_steps.sh"
 
 # 5. The spreadsheet application as an automation server of its own process.
 source "$top/tests/windows/automation_server_steps.sh"

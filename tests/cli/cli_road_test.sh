@@ -5,6 +5,7 @@
 set -euo pipefail
 cli_built=${1:?path of schreiber-cli}
 recording=${2:?path of the sample recording}
+version=${3:?version of the build}
 folder=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$folder"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -12,6 +13,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 mkdir -p "$folder/FILES/Vor" "$folder/Data" "$folder/ports"
 cp "$cli_built" "$folder/schreiber-cli"
 cli="$folder/schreiber-cli"
+[[ "$("$cli" --version)" == "schreiber-cli $version" ]] || fail "--version: $("$cli" --version)"
 "$cli" template "$folder/FILES/Vor/1.xls"
 "$cli" template "$folder/FILES/Vor/1.xls" 2>/dev/null && fail "template overwrote a file"
 

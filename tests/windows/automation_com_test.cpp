@@ -152,13 +152,14 @@ com::Dispatch recording(const std::shared_ptr<CallLog>& log, const std::string& 
   return com::Dispatch(new RecordingObject(log, name));
 }
 
-TEST(ComMembers, EveryExportCallIsOneInvokeByNameInTheOrderOfItsArguments) {
+TEST(ComMembers, EveryExportCallIsOneInvokeInTheOrderOfItsArgumentsEachIdAskedOnce) {
   auto log = std::make_shared<CallLog>();
   auto excel = automation::com_application(recording(log, "App"));
   excel->Workbooks()->Open(std::filesystem::path(L"C:\\P\\Data\\a.xls"));
   auto sheet = excel->Workbooks()->Item("a.xls")->Worksheets("Data");
   sheet->Activate();
   sheet->SetCells(6, 3, "K\xFChl\x02");
+  sheet->SetCells(6, 4, "2.41");
   excel->Workbooks()->Item("a.xls")->Close(true);
   excel->Quit();
 
@@ -172,12 +173,18 @@ TEST(ComMembers, EveryExportCallIsOneInvokeByNameInTheOrderOfItsArguments) {
       "(default).Activate call()",
       "(default).Cells get call()",
       "Cells.(default) put(6, 3) = \"KU+252hlU+2\"",
+      "Cells.(default) put(6, 4) = \"2.41\"",
       "App.Workbooks get call()",
       "Workbooks.(default) get call(\"a.xls\")",
       "(default).Close call(True)",
       "App.Quit call()",
   };
   EXPECT_EQ(log->lines, expected);
+  // Each object is asked for a member's id once: the application for "Workbooks" once in
+  // all, the sheet for "Cells" once for both cells, whose Cells object serves them both.
+  const std::vector<std::wstring> looked_up = {L"Workbooks", L"Open",  L"Worksheets", L"Activate",
+                                               L"Cells",     L"Close", L"Quit"};
+  EXPECT_EQ(log->names, looked_up);
   // US English on every call, so that the application reads values the same everywhere.
   EXPECT_EQ(log->locales, std::vector<LCID>(log->locales.size(), 0x0409));
   EXPECT_FALSE(log->locales.empty());

@@ -1,10 +1,13 @@
 # Compares the test server's call log with the call sequence the export makes through
 # late-bound IDispatch: per workbook the Open (the full path), the activation of "Data",
-# one Cells put per written cell, the Close with saving; at the end Quit. Every call in US
-# English (0409). The cells come from the embedded application's workbook of the same
-# block: in each row from 5 on, every column up to the end marker, then "OK" in 1,1. The
-# workbooks' order is the order of the Opens in the log (the block order is the
-# conversion's own, tested elsewhere); each block of REFERENCE_DIR is opened once.
+# the sheet's Cells object asked for once, then one put per written cell, the Close with
+# saving; at the end Quit. Every call in US English (0409). A member's id is asked of an
+# object once: the application's "Workbooks" once per run, every other object's members
+# once per object the client holds. The cells come from the embedded application's
+# workbook of the same block: in each row from 5 on, every column up to the end marker,
+# then "OK" in 1,1. The workbooks' order is the order of the Opens in the log (the block
+# order is the conversion's own, tested elsewhere); each block of REFERENCE_DIR is opened
+# once.
 # usage: /usr/bin/python3 expected_calls.py LOG DATA_DIR_AS_WINDOWS REFERENCE_DIR
 #            [--created] [--rejected-first-open]
 import difflib
@@ -31,10 +34,14 @@ def written_cells(path):
 
 def expected_calls(order, data_windows, references, created, rejected_first_open):
     calls = ['started by COM', 'CreateInstance'] if created else ['running']
+    application_ids = set()
 
     def member(obj, name, flags, args=''):
-        calls.extend(['%s names %s %s' % (obj, name, LCID),
-                      '%s.%s %s %s (%s)' % (obj, name, flags, LCID, args)])
+        if obj != 'Application' or name not in application_ids:
+            calls.append('%s names %s %s' % (obj, name, LCID))
+        if obj == 'Application':
+            application_ids.add(name)
+        calls.append('%s.%s %s %s (%s)' % (obj, name, flags, LCID, args))
 
     def workbook(name):
         member('Application', 'Workbooks', 'get|method')
@@ -56,8 +63,8 @@ def expected_calls(order, data_windows, references, created, rejected_first_open
         sheet(name)
         member('Worksheet', 'Activate', 'method')
         sheet(name)
+        member('Worksheet', 'Cells', 'get|method')
         for row, column in written_cells(references[block_name(name)]):
-            member('Worksheet', 'Cells', 'get|method')
             calls.append('Range.(default) put %s (I4 %d, I4 %d) = BSTR' % (LCID, row, column))
         workbook(name)
         member('Workbook', 'Close', 'method', 'BOOL true')
