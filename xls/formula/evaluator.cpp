@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "xls/formula/function_arity.h"
+#include "xls/formula/function_table.h"
 #include "xls/formula/operators.h"
 #include "xls/formula/tokens.h"
 #include "xls/little_endian.h"
@@ -76,6 +76,14 @@ Value array_constant(std::string_view extra) {
     }
   }
   return std::shared_ptr<const Array>(std::move(array));
+}
+
+std::u16string upper_case(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  return out;
 }
 
 class Evaluation {
@@ -227,8 +235,9 @@ class Evaluation {
   }
 
   void name(const Token& token) {
-    const NameFormula* defined = names_.name(get_u16(token.bytes.data() + 1));
-    if (!defined) throw NotComputable("a name the workbook does not define");
+    const DefinedName* defined = names_.name(get_u16(token.bytes.data() + 1));
+    if (!defined || defined->function)
+      throw NotComputable("a name the workbook does not define as a formula");
     if (depth_ >= kMaxNameDepth) throw NotComputable("names that refer to themselves");
     const auto tokens = translate_to_cell(defined->tokens, defined->extra, context_.row(),
                                           static_cast<std::uint8_t>(context_.column()));
@@ -238,9 +247,10 @@ class Evaluation {
   }
 
   std::uint16_t sheet_of(const Token& token) {
-    const auto sheet = names_.sheet_of(sheet_reference_of(token));
-    if (!sheet) throw NotComputable("a reference to another workbook or several sheets");
-    return *sheet;
+    const auto sheets = names_.sheets(sheet_reference_of(token));
+    if (!sheets || sheets->first != sheets->last)
+      throw NotComputable("a reference to another workbook or several sheets");
+    return sheets->first;
   }
 
   void area(const Token& token, std::uint16_t sheet) {
@@ -310,9 +320,9 @@ class Evaluation {
         return push(array_constant(token.extra));
       case ptg::kFunc: {
         const std::uint16_t number = get_u16(bytes + 1);
-        const auto count = fixed_argument_count(number);
-        if (!count) throw NotComputable("a function of unknown argument count");
-        return call(number, *count, token.operand_class());
+        const FunctionInfo* info = function_by_number(number);
+        if (!info) throw NotComputable("a function of unknown argument count");
+        return call(number, info->min_arguments, token.operand_class());
       }
       case ptg::kFuncVar:
         return call(get_u16(bytes + 2) & 0x7FFF, static_cast<std::uint8_t>(bytes[1]) & 0x7F,
@@ -338,9 +348,9 @@ class Evaluation {
       case ptg::kAreaErr3d:
         return push(Error{ErrorCode::ref});
       case ptg::kNameX: {
-        auto add_in = names_.add_in_name(sheet_reference_of(token), get_u16(bytes + 3));
-        if (!add_in) throw NotComputable("a name of another workbook");
-        stack_.push_back({Blank{}, std::move(add_in)});
+        auto external = names_.external_name(sheet_reference_of(token), get_u16(bytes + 3));
+        if (!external || !external->add_in) throw NotComputable("a name of another workbook");
+        stack_.push_back({Blank{}, upper_case(external->name)});
         return;
       }
       default:
