@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "xls/formula/function_support.h"
 #include "xls/formula/function_table.h"
 #include "xls/formula/operators.h"
 #include "xls/formula/tokens.h"
@@ -76,14 +77,6 @@ Value array_constant(std::string_view extra) {
     }
   }
   return std::shared_ptr<const Array>(std::move(array));
-}
-
-std::u16string upper_case(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return out;
 }
 
 class Evaluation {
@@ -278,11 +271,10 @@ class Evaluation {
   void step(const Token& token) {
     const std::uint8_t base = token.base();
     const char* bytes = token.bytes.data();
-    const bool date1904 = context_.date1904();
     if (base >= ptg::kAdd && base <= ptg::kNe) {
       const Value b = operand(pop()), a = operand(pop());
       return push(elementwise(a, b, [&](const Value& x, const Value& y) {
-        return binary_operation(base, x, y, date1904);
+        return binary_operation(base, x, y, context_);
       }));
     }
     switch (base) {
@@ -295,7 +287,7 @@ class Evaluation {
       case ptg::kPercent: {
         const Value a = operand(pop());
         return push(elementwise(a, Blank{}, [&](const Value& x, const Value&) {
-          return unary_operation(base, x, date1904);
+          return unary_operation(base, x, context_);
         }));
       }
       case ptg::kParen:
