@@ -207,21 +207,6 @@ class SheetReader {
 
 }  // namespace
 
-const SheetCells::Slot* SheetCells::slot(std::uint16_t row, std::uint16_t column) const {
-  if (row >= rows_.size() || column >= rows_[row].size()) return nullptr;
-  return &rows_[row][column];
-}
-
-const Value& SheetCells::value(std::uint16_t row, std::uint16_t column) const {
-  const Slot* found = slot(row, column);
-  return found ? found->value : kBlank;
-}
-
-std::int32_t SheetCells::formula(std::uint16_t row, std::uint16_t column) const {
-  const Slot* found = slot(row, column);
-  return found ? found->formula : kNoFormula;
-}
-
 void SheetCells::set(std::uint16_t row, std::uint16_t column, Value value, std::int32_t formula) {
   if (row >= rows_.size()) rows_.resize(row + 1u);
   auto& cells = rows_[row];

@@ -28,17 +28,18 @@ class SheetCells {
  public:
   static constexpr std::int32_t kNoFormula = -1;
 
-  // The value of a constant cell (Blank where there is none), and the formula of the cell.
-  const formula::Value& value(std::uint16_t row, std::uint16_t column) const;
-  std::int32_t formula(std::uint16_t row, std::uint16_t column) const;
+  struct Slot {
+    formula::Value value;               // of a constant cell
+    std::int32_t formula = kNoFormula;  // of a formula cell: its index in CellModel::formulas
+  };
+  // The cell, or null where the sheet has none.
+  const Slot* slot(std::uint16_t row, std::uint16_t column) const {
+    if (row >= rows_.size() || column >= rows_[row].size()) return nullptr;
+    return &rows_[row][column];
+  }
   void set(std::uint16_t row, std::uint16_t column, formula::Value value, std::int32_t formula);
 
  private:
-  struct Slot {
-    formula::Value value;
-    std::int32_t formula = kNoFormula;
-  };
-  const Slot* slot(std::uint16_t row, std::uint16_t column) const;
   std::vector<std::vector<Slot>> rows_;
 };
 

@@ -46,10 +46,10 @@ class WorkbookContext final : public formula::Context {
 
   Value cell(std::uint16_t sheet, std::uint16_t row, std::uint16_t column) override {
     if (sheet >= model_.sheets.size()) return formula::Blank{};
-    const SheetCells& cells = model_.sheets[sheet];
-    const std::int32_t index = cells.formula(row, column);
-    if (index == SheetCells::kNoFormula) return cells.value(row, column);
-    return formula_value(index);
+    const SheetCells::Slot* slot = model_.sheets[sheet].slot(row, column);
+    if (!slot) return formula::Blank{};
+    if (slot->formula == SheetCells::kNoFormula) return slot->value;
+    return formula_value(slot->formula);
   }
   std::uint16_t sheet() const override { return at().sheet; }
   std::uint16_t row() const override { return at().row; }
@@ -146,6 +146,11 @@ class WorkbookContext final : public formula::Context {
       progress_[i] = Progress::failed;
       current_.pop_back();
       throw;
+    } catch (const std::exception& error) {
+      // A function that fails in its own way: the formula keeps its result, the save goes on.
+      progress_[i] = Progress::failed;
+      current_.pop_back();
+      throw formula::NotComputable(error.what());
     } catch (...) {
       progress_[i] = Progress::pending;  // computed again once what it waits on is
       current_.pop_back();
@@ -186,16 +191,22 @@ std::pair<std::string, std::vector<std::string>> stored_form(const Value& value)
   }
 }
 
-CellTable& table_of(Workbook::State& state, std::uint16_t sheet) {
+// The sheet's cell table, made when the sheet has none yet; null when its cell records are
+// inconsistent (its formulas then keep their results).
+CellTable* table_of(Workbook::State& state, std::uint16_t sheet) {
   const std::size_t substream = *state.sheets[sheet].substream;
   auto table = state.tables.find(substream);
   if (table == state.tables.end()) {
-    table = state.tables
-                .try_emplace(substream, state.records.sheets[substream],
-                             state.formats.default_cell_format())
-                .first;
+    try {
+      table = state.tables
+                  .try_emplace(substream, state.records.sheets[substream],
+                               state.formats.default_cell_format())
+                  .first;
+    } catch (const Error&) {
+      return nullptr;
+    }
   }
-  return table->second;
+  return &table->second;
 }
 
 }  // namespace
@@ -221,7 +232,8 @@ std::size_t compute_formulas(Workbook::State& state) {
     ++count;
     if (result == cell.stored) continue;
     const auto [bytes, strings] = stored_form(result);
-    table_of(state, cell.sheet).set_formula_result(cell.row, cell.column, bytes, strings);
+    if (CellTable* table = table_of(state, cell.sheet))
+      table->set_formula_result(cell.row, cell.column, bytes, strings);
   }
   return count;
 }
