@@ -47,7 +47,7 @@ class FakeWorkbook final : public Context {
 };
 
 // EXTERNSHEET entry 0 is this workbook's sheet 1, entry 1 another workbook, entry 2 the span
-// of sheets 0 and 1. Name 1 is
+// of sheets 0 and 1, entry 3 the add-ins (whose name 1 is EDATE). Name 1 is
 // Other!$A$1, name 2 the cell left of the using one (relative, as names store it).
 class FakeNames final : public FormulaNames {
  public:
@@ -70,7 +70,10 @@ class FakeNames final : public FormulaNames {
     if (index == 2) return &left_;
     return nullptr;
   }
-  std::optional<ExternalName> external_name(std::uint16_t, std::uint16_t) const override {
+  std::optional<ExternalName> external_name(std::uint16_t reference,
+                                            std::uint16_t index) const override {
+    if (reference == 3 && index == 1) return ExternalName{u"edate", true};
+    if (reference == 1 && index == 1) return ExternalName{u"Kurs", false};
     return std::nullopt;
   }
 
@@ -203,11 +206,39 @@ TEST_P(References, ReadCellsByOperandClass) {
 INSTANTIATE_TEST_SUITE_P(Cells, References, ::testing::ValuesIn(kReferences),
                          [](const auto& test) { return std::string(test.param.name); });
 
+class Calls : public ::testing::TestWithParam<Case> {};
+
+// PtgFunc 21/41 (number), PtgFuncVar 22/42 (argument count, number), PtgAttr 19 (sum 10, if
+// 02, goto 08, with their offsets), PtgNameX 39 (entry, name index) before function 255.
+const Case kCalls[] = {
+    {"fixed_argument_count", hex("1E0500 13 41 1800"), 5.0},  // ABS(-5)
+    {"variable_count_reference_argument", hex("25 0000 0200 0000 0000 1E0300 42 02 0400"),
+     5.0},                                                        // SUM(A1:A3,3)
+    {"attr_sum", hex("25 0000 0200 0000 0000 19 10 0000"), 2.0},  // SUM(A1:A3)
+    {"if_with_its_jumps",
+     hex("44 0000 0100 19 02 0700 1E0100 19 08 0700 1E0200 19 08 0300 "
+         "42 03 0100"),
+     1.0},  // IF(B1,1,2)
+    {"reference_result_meets_the_row", hex("25 0000 0200 0000 0000 1E0200 22 02 1D00"),
+     Value{u"x"}},  // INDEX(A1:A3,2)
+    {"add_in_by_name", hex("39 0300 01000000 1F 0000000000F9E540 1E0100 42 03 FF00"),
+     45031.0},  // EDATE(45000,1)
+};
+
+TEST_P(Calls, PassArgumentsAsTheirTokensLeftThem) {
+  const Case& c = GetParam();
+  EXPECT_EQ(describe(computed(c)), describe(c.expected));
+}
+INSTANTIATE_TEST_SUITE_P(Functions, Calls, ::testing::ValuesIn(kCalls),
+                         [](const auto& test) { return std::string(test.param.name); });
+
 class Declined : public ::testing::TestWithParam<Case> {};
 
 const Case kDeclined[] = {
     {"another_workbook", hex("5A 0100 0000 0000"), Blank{}},  // entry 1
     {"undefined_name", hex("43 09000000"), Blank{}},
+    {"name_of_another_workbook", hex("39 0100 01000000 1E0100 42 02 FF00"), Blank{}},
+    {"function_without_implementation", hex("1E0100 1E0200 42 02 0B00"), Blank{}},  // NPV
     {"union_of_references", hex("24 0000 0000 24 0100 0100 10"), Blank{}},
     {"natural_language_label", hex("18 01 0000 0000"), Blank{}},
     {"operator_without_operands", hex("03"), Blank{}},
