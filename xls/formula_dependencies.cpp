@@ -1,7 +1,7 @@
 #include "xls/formula_dependencies.h"
 
 #include <algorithm>
-#include <map>
+#include <vector>
 
 #include "xls/formula/precedents.h"
 
@@ -13,18 +13,22 @@ namespace {
 class ColumnIndex {
  public:
   void add(std::uint16_t sheet, std::uint16_t row, std::uint16_t column, std::int32_t item) {
-    columns_[key(sheet, column)].push_back({row, item});
+    const std::size_t at = key(sheet, column);
+    if (at >= columns_.size()) columns_.resize(at + 1);
+    columns_[at].push_back({row, item});
   }
   void sort() {
-    for (auto& [key, rows] : columns_) std::sort(rows.begin(), rows.end());
+    for (auto& rows : columns_) {
+      if (!std::is_sorted(rows.begin(), rows.end())) std::sort(rows.begin(), rows.end());
+    }
   }
   // Calls visit(item) for every marked cell in the area.
   template <class Visit>
   void in_area(const formula::Reference& area, Visit visit) const {
     for (std::uint32_t c = area.first_column; c <= area.last_column; ++c) {
-      const auto found = columns_.find(key(area.sheet, static_cast<std::uint16_t>(c)));
-      if (found == columns_.end()) continue;
-      const auto& rows = found->second;
+      const std::size_t at = key(area.sheet, static_cast<std::uint16_t>(c));
+      if (at >= columns_.size()) continue;
+      const auto& rows = columns_[at];
       for (auto it = std::lower_bound(rows.begin(), rows.end(),
                                       std::pair<std::uint16_t, std::int32_t>{area.first_row, -1});
            it != rows.end() && it->first <= area.last_row; ++it) {
@@ -34,10 +38,10 @@ class ColumnIndex {
   }
 
  private:
-  static std::uint32_t key(std::uint16_t sheet, std::uint16_t column) {
-    return static_cast<std::uint32_t>(sheet) << 16 | column;
+  static std::size_t key(std::uint16_t sheet, std::uint16_t column) {
+    return static_cast<std::size_t>(sheet) * 256 + (column & 0xFF);
   }
-  std::map<std::uint32_t, std::vector<std::pair<std::uint16_t, std::int32_t>>> columns_;
+  std::vector<std::vector<std::pair<std::uint16_t, std::int32_t>>> columns_;
 };
 
 }  // namespace
