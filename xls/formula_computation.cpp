@@ -200,14 +200,10 @@ CellTable& table_of(Workbook::State& state, std::uint16_t sheet) {
 
 }  // namespace
 
-std::unique_ptr<formula::FormulaNames> workbook_formula_names(const Workbook::State&) {
-  return std::make_unique<formula::NoFormulaNames>();
-}
-
 std::size_t compute_formulas(Workbook::State& state) {
   CellModel model = read_cell_model(state);
   if (model.formulas.empty()) return 0;
-  const auto names = workbook_formula_names(state);
+  const formula::FormulaNames& names = state.names;
   std::vector<CellKey> changed;
   if (state.compute_every_formula) {
     for (const FormulaCell& cell : model.formulas)
@@ -215,7 +211,7 @@ std::size_t compute_formulas(Workbook::State& state) {
   } else {
     changed = state.changed_cells;
   }
-  WorkbookContext context(state, model, formulas_to_compute(model, changed, *names), *names);
+  WorkbookContext context(state, model, formulas_to_compute(model, changed, names), names);
   std::size_t count = 0;
   for (std::size_t i = 0; i < model.formulas.size(); ++i) {
     context.compute_all(static_cast<std::int32_t>(i));

@@ -4,15 +4,9 @@
 // FORMULA records. A formula the engine cannot compute keeps its stored result, and so does
 // every formula that reads it.
 
-#include <memory>
-
-#include "xls/formula/formula_names.h"
 #include "xls/workbook_state.h"
 
 namespace xls {
-
-// The workbook's names for formulas.
-std::unique_ptr<formula::FormulaNames> workbook_formula_names(const Workbook::State& state);
 
 // Stores the new results in the state's cell tables; returns how many formulas it computed.
 std::size_t compute_formulas(Workbook::State& state);

@@ -16,19 +16,24 @@ struct RecordType {
 };
 
 inline constexpr RecordType kRecordTypes[] = {
-    {0x0006, "FORMULA"},     {0x0009, "BOF (BIFF2)"}, {0x000A, "EOF"},      {0x000C, "CALCCOUNT"},
-    {0x000D, "CALCMODE"},    {0x000E, "PRECISION"},   {0x000F, "REFMODE"},  {0x0010, "DELTA"},
-    {0x0011, "ITERATION"},   {0x0012, "PROTECT"},     {0x0022, "DATEMODE"}, {0x002F, "FILEPASS"},
-    {0x0031, "FONT"},        {0x003C, "CONTINUE"},    {0x003D, "WINDOW1"},  {0x0042, "CODEPAGE"},
-    {0x0055, "DEFCOLWIDTH"}, {0x005F, "SAVERECALC"},  {0x007D, "COLINFO"},  {0x0085, "BOUNDSHEET"},
-    {0x00BD, "MULRK"},       {0x00BE, "MULBLANK"},    {0x00D6, "RSTRING"},  {0x00D7, "DBCELL"},
-    {0x00E0, "XF"},          {0x00FC, "SST"},         {0x00FD, "LABELSST"}, {0x00FF, "EXTSST"},
-    {0x01C1, "RECALCID"},    {0x0200, "DIMENSIONS"},  {0x0201, "BLANK"},    {0x0203, "NUMBER"},
-    {0x0204, "LABEL"},       {0x0205, "BOOLERR"},     {0x0207, "STRING"},   {0x0208, "ROW"},
-    {0x0209, "BOF (BIFF3)"}, {0x020B, "INDEX"},       {0x0221, "ARRAY"},    {0x0236, "TABLE"},
-    {0x023E, "WINDOW2"},     {0x027E, "RK"},          {0x0293, "STYLE"},    {0x0409, "BOF (BIFF4)"},
-    {0x041E, "FORMAT"},      {0x04BC, "SHRFMLA"},     {0x0809, "BOF"},      {0x087C, "XFCRC"},
-    {0x087D, "XFEXT"},
+    {0x0006, "FORMULA"},     {0x0009, "BOF (BIFF2)"}, {0x000A, "EOF"},
+    {0x000C, "CALCCOUNT"},   {0x000D, "CALCMODE"},    {0x000E, "PRECISION"},
+    {0x000F, "REFMODE"},     {0x0010, "DELTA"},       {0x0011, "ITERATION"},
+    {0x0012, "PROTECT"},     {0x0017, "EXTERNSHEET"}, {0x0018, "NAME"},
+    {0x0022, "DATEMODE"},    {0x0023, "EXTERNNAME"},  {0x002F, "FILEPASS"},
+    {0x0031, "FONT"},        {0x003C, "CONTINUE"},    {0x003D, "WINDOW1"},
+    {0x0042, "CODEPAGE"},    {0x0055, "DEFCOLWIDTH"}, {0x005F, "SAVERECALC"},
+    {0x007D, "COLINFO"},     {0x0085, "BOUNDSHEET"},  {0x008C, "COUNTRY"},
+    {0x00BD, "MULRK"},       {0x00BE, "MULBLANK"},    {0x00D6, "RSTRING"},
+    {0x00D7, "DBCELL"},      {0x00E0, "XF"},          {0x00FC, "SST"},
+    {0x00FD, "LABELSST"},    {0x00FF, "EXTSST"},      {0x01AE, "SUPBOOK"},
+    {0x01C1, "RECALCID"},    {0x0200, "DIMENSIONS"},  {0x0201, "BLANK"},
+    {0x0203, "NUMBER"},      {0x0204, "LABEL"},       {0x0205, "BOOLERR"},
+    {0x0207, "STRING"},      {0x0208, "ROW"},         {0x0209, "BOF (BIFF3)"},
+    {0x020B, "INDEX"},       {0x0221, "ARRAY"},       {0x0236, "TABLE"},
+    {0x023E, "WINDOW2"},     {0x027E, "RK"},          {0x0293, "STYLE"},
+    {0x0409, "BOF (BIFF4)"}, {0x041E, "FORMAT"},      {0x04BC, "SHRFMLA"},
+    {0x0809, "BOF"},         {0x087C, "XFCRC"},       {0x087D, "XFEXT"},
 };
 static_assert(std::ranges::is_sorted(kRecordTypes, {}, &RecordType::id));
 
@@ -47,6 +52,11 @@ constexpr std::string_view record_name(std::uint16_t id) {
 }
 
 inline constexpr std::uint16_t kFormula = id_of("FORMULA");
+inline constexpr std::uint16_t kExternSheet = id_of("EXTERNSHEET");
+inline constexpr std::uint16_t kName = id_of("NAME");
+inline constexpr std::uint16_t kExternName = id_of("EXTERNNAME");
+inline constexpr std::uint16_t kCountry = id_of("COUNTRY");
+inline constexpr std::uint16_t kSupBook = id_of("SUPBOOK");
 inline constexpr std::uint16_t kEof = id_of("EOF");
 inline constexpr std::uint16_t kCalcCount = id_of("CALCCOUNT");
 inline constexpr std::uint16_t kCalcMode = id_of("CALCMODE");

@@ -49,6 +49,9 @@ void read_globals(Workbook::State& state) {
     }
   }
   state.formats = CellFormats(globals);
+  std::vector<std::u16string> sheet_names;
+  for (const SheetEntry& sheet : state.sheets) sheet_names.push_back(sheet.name);
+  state.names = formula::WorkbookNames(globals, std::move(sheet_names));
 }
 
 std::optional<std::size_t> find_workbook_stream(const CompoundFile& container) {

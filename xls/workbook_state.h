@@ -10,6 +10,7 @@
 #include "xls/cell_formats.h"
 #include "xls/cell_table.h"
 #include "xls/compound_file.h"
+#include "xls/formula/workbook_names.h"
 #include "xls/record_stream.h"
 #include "xls/shared_strings.h"
 #include "xls/workbook.h"
@@ -44,6 +45,7 @@ struct Workbook::State {
   std::vector<SheetEntry> sheets;
   SharedStrings strings;
   CellFormats formats;
+  formula::WorkbookNames names;             // sheet references and defined names that formulas use
   std::map<std::size_t, CellTable> tables;  // by substream: the sheets written or looked into
 
   // The table of substream k when cells were written to it; nothing when the sheet is

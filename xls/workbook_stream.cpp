@@ -48,6 +48,8 @@ std::vector<std::size_t> write_globals(std::string& out, const Workbook::State& 
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
     state.formats.write_before(i, out);
+    state.names.write_before(i, out);
+    if (state.names.replaces(i)) continue;
     if (auto replaced = state.formats.replacement(i)) {
       append_record(out, record.id, *replaced);
       continue;

@@ -46,28 +46,36 @@ class FakeWorkbook final : public Context {
       {{0, 2, 1}, u"7"}, {{1, 0, 0}, 40.0}};
 };
 
-// EXTERNSHEET entry 0 is this workbook's sheet 1, entry 1 another workbook. Name 1 is
+// EXTERNSHEET entry 0 is this workbook's sheet 1, entry 1 another workbook, entry 2 the span
+// of sheets 0 and 1. Name 1 is
 // Other!$A$1, name 2 the cell left of the using one (relative, as names store it).
 class FakeNames final : public FormulaNames {
  public:
-  std::optional<std::uint16_t> sheet_of(std::uint16_t reference) const override {
-    if (reference == 0) return 1;
+  FakeNames() {
+    other_a1_.name = u"Start";
+    other_a1_.tokens = hex("3A 0000 0000 0000");  // PtgRef3d entry 0, $A$1
+    left_.name = u"Left";
+    left_.tokens = hex("2C 0000 FFC0");  // PtgRefN same row, column -1
+  }
+  std::optional<SheetSpan> sheets(std::uint16_t reference) const override {
+    if (reference == 0) return SheetSpan{1, 1};
+    if (reference == 2) return SheetSpan{0, 1};
     return std::nullopt;
   }
-  const NameFormula* name(std::uint16_t index) const override {
+  std::optional<SheetReference> sheet_reference(std::uint16_t) const override {
+    return std::nullopt;
+  }
+  const DefinedName* name(std::uint16_t index) const override {
     if (index == 1) return &other_a1_;
     if (index == 2) return &left_;
     return nullptr;
   }
-  std::optional<std::u16string> add_in_name(std::uint16_t, std::uint16_t) const override {
+  std::optional<ExternalName> external_name(std::uint16_t, std::uint16_t) const override {
     return std::nullopt;
   }
 
  private:
-  std::string other_a1_tokens_ = hex("3A 0000 0000 0000");  // PtgRef3d entry 0, $A$1
-  std::string left_tokens_ = hex("2C 0000 FFC0");           // PtgRefN same row, column -1
-  NameFormula other_a1_{u"Start", other_a1_tokens_, ""};
-  NameFormula left_{u"Left", left_tokens_, ""};
+  DefinedName other_a1_, left_;
 };
 
 struct Case {

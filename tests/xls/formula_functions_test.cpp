@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formula_function_context.h"
+#include "xls/formula/function_table.h"
 
 namespace xls_test {
 namespace {
@@ -540,22 +541,31 @@ TEST(FormulaFunctions, DatesAndTimesCountInTheWorkbooksSystem) {
 }
 
 // Every function of the list is computed, under the number the format's table gives it
-// (checked against xlrd's table of function numbers, an independent reader), and a
-// function the engine does not compute has no implementation.
+// (checked against xlrd's table of function numbers, an independent reader, as is the
+// engine's one table of functions the evaluator and the compiler use), and a function the
+// engine does not compute has no implementation.
 TEST(FormulaFunctions, RegistryHasEveryListedFunctionUnderItsFileNumber) {
   std::string script =
       "import xlrd.formula as f\n"
-      "for k, v in sorted(f.func_defs.items()): print(v[0], k)\n";
+      "for k, v in sorted(f.func_defs.items()): print(v[0], k, v[1], v[2])\n";
   const std::string command = "/usr/bin/python3 -c '" + script + "'";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::map<std::string, int> xlrd_numbers;
+  std::map<int, std::pair<int, int>> xlrd_counts;
   char name[64];
-  int number = 0;
-  while (std::fscanf(pipe, "%63s %d", name, &number) == 2) xlrd_numbers[name] = number;
+  int number = 0, least = 0, most = 0;
+  while (std::fscanf(pipe, "%63s %d %d %d", name, &number, &least, &most) == 4) {
+    xlrd_numbers[name] = number;
+    xlrd_counts[number] = {least, most};
+  }
   ASSERT_EQ(pclose(pipe), 0) << "python3-xlrd is part of the test packages";
   for (const auto& function : function_names()) {
     EXPECT_EQ(xlrd_numbers.at(function), function_number(function)) << function;
+    const auto* info = xls::formula::function_by_number(function_number(function));
+    ASSERT_NE(info, nullptr) << function;
+    EXPECT_EQ(info->name, function) << function_number(function);
+    EXPECT_EQ(info->max_arguments, xlrd_counts.at(function_number(function)).second) << function;
     EXPECT_NE(xls::formula::function_implementation(function_number(function)), nullptr)
         << function;
   }

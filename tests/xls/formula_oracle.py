@@ -341,8 +341,6 @@ KNOWN = {
 # template stored (the set A result). formula -> why.
 LO_MACRO_NAME = ('LibreOffice saves its own variant of the function as a call of a defined '
                  'name, which no built-in function answers')
-NOT_YET = ('needs the workbook\'s sheet references and add-in names, which the names branch '
-           'brings; move to the compared cases once merged')
 NOT_COMPUTED = {
     **{f: LO_MACRO_NAME for f in ['=ERROR.TYPE(B5)', '=ERROR.TYPE(A1/G1)', '=ERROR.TYPE(A1)',
                                   '=ERROR.TYPE(B1+1)', '=ERROR.TYPE(SQRT(G2))',
@@ -350,22 +348,12 @@ NOT_COMPUTED = {
     **{'=%s(%s,%s)' % (f, a, s): LO_MACRO_NAME for f in ['CEILING', 'FLOOR']
        for a, s in [('A4', '1'), ('G4', '0.5'), ('D1', '2'), ('B6', '-1'), ('G2', '-2'),
                     ('A4', '0'), ('A4/3', '0.01'), ('G4', '100')]},
-    **{f: NOT_YET for f in ["=A1+'Other sheet'!A1", "='Other sheet'!A2&C1",
-                            "=SUM('Other sheet'!A1:A3)",
-                            '=EDATE(E1,A1)', '=EDATE(E8,-A2)', '=EDATE(DATE(2024,1,31),1)',
-                            '=EOMONTH(E1,A1)', '=EOMONTH(E8,-1)', '=EOMONTH(E2,0)']},
     '=SUM((A1:A2,A4))': 'the union of references (PtgMemFunc, union) is not computed yet',
 }
 
 # Faults of our engine still open, reported: formula -> reason. They are compared like the
 # rest and reported apart; once fixed they must leave this list.
-OPEN = {
-    '=B7+A1': 'arithmetic reads a date typed as text ("1/2/2024") only in functions so far',
-    '=B7-A1': 'as =B7+A1',
-    '=B7*A1': 'as =B7+A1',
-    '=B7/A1': 'as =B7+A1',
-    '=B7^A1': 'as =B7+A1',
-}
+OPEN = {}
 
 
 

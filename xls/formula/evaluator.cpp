@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "xls/formula/function_arity.h"
+#include "xls/formula/function_support.h"
+#include "xls/formula/function_table.h"
 #include "xls/formula/operators.h"
 #include "xls/formula/tokens.h"
 #include "xls/little_endian.h"
@@ -227,8 +228,9 @@ class Evaluation {
   }
 
   void name(const Token& token) {
-    const NameFormula* defined = names_.name(get_u16(token.bytes.data() + 1));
-    if (!defined) throw NotComputable("a name the workbook does not define");
+    const DefinedName* defined = names_.name(get_u16(token.bytes.data() + 1));
+    if (!defined || defined->function)
+      throw NotComputable("a name the workbook does not define as a formula");
     if (depth_ >= kMaxNameDepth) throw NotComputable("names that refer to themselves");
     const auto tokens = translate_to_cell(defined->tokens, defined->extra, context_.row(),
                                           static_cast<std::uint8_t>(context_.column()));
@@ -238,9 +240,10 @@ class Evaluation {
   }
 
   std::uint16_t sheet_of(const Token& token) {
-    const auto sheet = names_.sheet_of(sheet_reference_of(token));
-    if (!sheet) throw NotComputable("a reference to another workbook or several sheets");
-    return *sheet;
+    const auto sheets = names_.sheets(sheet_reference_of(token));
+    if (!sheets || sheets->first != sheets->last)
+      throw NotComputable("a reference to another workbook or several sheets");
+    return sheets->first;
   }
 
   void area(const Token& token, std::uint16_t sheet) {
@@ -268,11 +271,10 @@ class Evaluation {
   void step(const Token& token) {
     const std::uint8_t base = token.base();
     const char* bytes = token.bytes.data();
-    const bool date1904 = context_.date1904();
     if (base >= ptg::kAdd && base <= ptg::kNe) {
       const Value b = operand(pop()), a = operand(pop());
       return push(elementwise(a, b, [&](const Value& x, const Value& y) {
-        return binary_operation(base, x, y, date1904);
+        return binary_operation(base, x, y, context_);
       }));
     }
     switch (base) {
@@ -285,7 +287,7 @@ class Evaluation {
       case ptg::kPercent: {
         const Value a = operand(pop());
         return push(elementwise(a, Blank{}, [&](const Value& x, const Value&) {
-          return unary_operation(base, x, date1904);
+          return unary_operation(base, x, context_);
         }));
       }
       case ptg::kParen:
@@ -310,9 +312,9 @@ class Evaluation {
         return push(array_constant(token.extra));
       case ptg::kFunc: {
         const std::uint16_t number = get_u16(bytes + 1);
-        const auto count = fixed_argument_count(number);
-        if (!count) throw NotComputable("a function of unknown argument count");
-        return call(number, *count, token.operand_class());
+        const FunctionInfo* info = function_by_number(number);
+        if (!info) throw NotComputable("a function of unknown argument count");
+        return call(number, info->min_arguments, token.operand_class());
       }
       case ptg::kFuncVar:
         return call(get_u16(bytes + 2) & 0x7FFF, static_cast<std::uint8_t>(bytes[1]) & 0x7F,
@@ -338,9 +340,9 @@ class Evaluation {
       case ptg::kAreaErr3d:
         return push(Error{ErrorCode::ref});
       case ptg::kNameX: {
-        auto add_in = names_.add_in_name(sheet_reference_of(token), get_u16(bytes + 3));
-        if (!add_in) throw NotComputable("a name of another workbook");
-        stack_.push_back({Blank{}, std::move(add_in)});
+        auto external = names_.external_name(sheet_reference_of(token), get_u16(bytes + 3));
+        if (!external || !external->add_in) throw NotComputable("a name of another workbook");
+        stack_.push_back({Blank{}, upper_case(external->name)});
         return;
       }
       default:

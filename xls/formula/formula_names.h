@@ -1,7 +1,10 @@
 #pragma once
-// What a formula's tokens point into outside the cell table: the workbook's table of sheet
-// references (EXTERNSHEET, for 3-D references and names of other sheets or add-ins) and its
-// defined names (NAME, by the 1-based index that a name token stores).
+// What formulas refer to outside their own sheet: the workbook's table of sheet references
+// (EXTERNSHEET, one entry per sheet or span of sheets that 3-D references use, each in this
+// workbook, another workbook or an add-in), its defined names (NAME) and the names of other
+// workbooks and add-ins (EXTERNNAME). FormulaNames is what reading a formula needs
+// (evaluating, showing its text); CompileNames adds what compiling a formula text needs,
+// where the workbook adds entries that are missing.
 
 #include <cstdint>
 #include <optional>
@@ -10,34 +13,65 @@
 
 namespace xls::formula {
 
-struct NameFormula {
+// Sheets of this workbook by their index (the order of the workbook's sheet list).
+struct SheetSpan {
+  std::uint16_t first = 0, last = 0;
+  bool operator==(const SheetSpan&) const = default;
+};
+
+// What an EXTERNSHEET entry names, for showing a 3-D reference.
+struct SheetReference {
+  std::u16string book;                     // another workbook's file name; empty for this workbook
+  std::u16string first_sheet, last_sheet;  // equal for one sheet
+  bool deleted = false;                    // the sheet is gone: the reference shows #REF!
+};
+
+struct DefinedName {
+  std::u16string name;                 // as formulas show it (built-in ones: "Print_Area")
+  std::optional<std::uint16_t> sheet;  // the sheet it belongs to; none for the whole workbook
+  std::string tokens, extra;           // its formula
+  bool function = false;               // names a macro or add-in function
+};
+
+// A name of another workbook or of an add-in (PtgNameX).
+struct ExternalName {
   std::u16string name;
-  std::string_view tokens;  // the name's formula: references in it are as in a shared formula
-  std::string_view extra;
+  bool add_in = false;  // an add-in function (EDATE, EOMONTH, ...)
 };
 
 class FormulaNames {
  public:
   virtual ~FormulaNames() = default;
-  // The sheet of this workbook that an EXTERNSHEET entry stands for; none for another
-  // workbook, a deleted sheet or a span of several sheets.
-  virtual std::optional<std::uint16_t> sheet_of(std::uint16_t sheet_reference) const = 0;
-  // The defined name that a name token's index (from 1) stands for, or null.
-  virtual const NameFormula* name(std::uint16_t index) const = 0;
-  // The add-in function (EDATE, ...) that a NameX token stands for, in upper case; none for
-  // a name of another workbook.
-  virtual std::optional<std::u16string> add_in_name(std::uint16_t sheet_reference,
-                                                    std::uint16_t name_index) const = 0;
+  // The sheets of this workbook an EXTERNSHEET entry names; none for another workbook, an
+  // add-in, a deleted sheet or an index past the table.
+  virtual std::optional<SheetSpan> sheets(std::uint16_t externsheet) const = 0;
+  // The entry as a formula's text shows it; none past the table.
+  virtual std::optional<SheetReference> sheet_reference(std::uint16_t externsheet) const = 0;
+  // The defined name a PtgName holds (index from 1); null when there is none.
+  virtual const DefinedName* name(std::uint16_t index) const = 0;
+  // The name a PtgNameX holds: its EXTERNSHEET entry, and the index (from 1) among that
+  // workbook's or add-in's names.
+  virtual std::optional<ExternalName> external_name(std::uint16_t externsheet,
+                                                    std::uint16_t index) const = 0;
 };
 
-// A workbook that has no sheet references and no names.
-class NoFormulaNames final : public FormulaNames {
+class CompileNames : public FormulaNames {
  public:
-  std::optional<std::uint16_t> sheet_of(std::uint16_t) const override { return std::nullopt; }
-  const NameFormula* name(std::uint16_t) const override { return nullptr; }
-  std::optional<std::u16string> add_in_name(std::uint16_t, std::uint16_t) const override {
-    return std::nullopt;
-  }
+  // The index of this workbook's sheet with that name, compared without case.
+  virtual std::optional<std::uint16_t> sheet_index(std::u16string_view name) const = 0;
+  // The sheet's name as the workbook spells it.
+  virtual std::u16string sheet_name(std::uint16_t index) const = 0;
+  // The EXTERNSHEET entry for these sheets, added when missing; none when the table is full.
+  virtual std::optional<std::uint16_t> externsheet_for(SheetSpan sheets) = 0;
+  // The index (from 1) of the defined name, compared without case: one that belongs to
+  // `sheet` before one of the whole workbook.
+  virtual std::optional<std::uint16_t> name_index(std::u16string_view name,
+                                                  std::uint16_t sheet) const = 0;
+  // The EXTERNSHEET entry and name index of an add-in function, added when missing.
+  struct NameX {
+    std::uint16_t externsheet = 0, index = 0;
+  };
+  virtual std::optional<NameX> add_in_function(std::u16string_view upper_case_name) = 0;
 };
 
 }  // namespace xls::formula

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "xls/formula/value.h"
+#include "xls/formula/function_call.h"
 
 namespace xls::formula {
 
@@ -15,9 +15,9 @@ namespace xls::formula {
 double approximate_sum(double a, double b);
 
 // `op` is one of ptg::kAdd ... ptg::kNe (tokens.h); a and b are single values. Texts in
-// arithmetic read as typed numbers or times (dates in the 1904 system when date1904).
-Value binary_operation(std::uint8_t op, const Value& a, const Value& b, bool date1904);
+// arithmetic read as typed entries do (numbers, fractions, dates, times).
+Value binary_operation(std::uint8_t op, const Value& a, const Value& b, Context& context);
 // ptg::kUplus, kUminus or kPercent.
-Value unary_operation(std::uint8_t op, const Value& a, bool date1904);
+Value unary_operation(std::uint8_t op, const Value& a, Context& context);
 
 }  // namespace xls::formula

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "xls/formula/function_arity.h"
+#include "xls/formula/function_table.h"
 #include "xls/formula/tokens.h"
 #include "xls/little_endian.h"
 
@@ -41,18 +41,18 @@ void collect(std::string_view tokens, std::string_view extra, std::uint16_t shee
         break;
       case ptg::kRef3d:
       case ptg::kArea3d:
-        if (const auto on = names.sheet_of(sheet_reference_of(token))) {
+        if (const auto on = names.sheets(sheet_reference_of(token)); on && on->first == on->last) {
           if (token.base() == ptg::kRef3d) {
-            add_cell(*on, location_of(token));
+            add_cell(on->first, location_of(token));
           } else {
-            add_area(*on, area_of(token));
+            add_area(on->first, area_of(token));
           }
         } else {
           out.always = true;
         }
         break;
       case ptg::kName:
-        if (const NameFormula* name = names.name(get_u16(bytes + 1))) {
+        if (const DefinedName* name = names.name(get_u16(bytes + 1))) {
           const auto own =
               translate_to_cell(name->tokens, name->extra, row, static_cast<std::uint8_t>(column));
           if (own) {
@@ -66,11 +66,13 @@ void collect(std::string_view tokens, std::string_view extra, std::uint16_t shee
         if (static_cast<std::uint8_t>(bytes[1]) & attr::kVolatile) out.always = true;
         break;
       case ptg::kFunc:
-        if (volatile_function(get_u16(bytes + 1))) out.always = true;
+      case ptg::kFuncVar: {
+        const std::uint16_t number =
+            token.base() == ptg::kFunc ? get_u16(bytes + 1) : get_u16(bytes + 2) & 0x7FFF;
+        const FunctionInfo* info = function_by_number(number);
+        if (!info || info->is_volatile) out.always = true;
         break;
-      case ptg::kFuncVar:
-        if (volatile_function(get_u16(bytes + 2) & 0x7FFF)) out.always = true;
-        break;
+      }
       case ptg::kRefN:
       case ptg::kAreaN:
       case ptg::kExtended:
