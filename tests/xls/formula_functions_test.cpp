@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -374,6 +375,17 @@ TEST(FormulaFunctions, LookupsFindAndReferencesPoint) {
 // Texts from numbers as a concatenation writes them (15 digits), cutting and searching in
 // characters, case rules, and numbers through format codes.
 TEST(FormulaFunctions, TextsAreCutSearchedAndFormattedAsTheApplication) {
+  // The largest numbers with the most decimals FIXED writes: every digit, 127 zeros after.
+  char digits[400];
+  std::snprintf(digits, sizeof digits, "%.0f", 1e300);
+  std::string with_commas;
+  const std::string whole(digits);
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    if (i > 0 && (whole.size() - i) % 3 == 0) with_commas += ',';
+    with_commas += whole[i];
+  }
+  with_commas += "." + std::string(127, '0');
+  const std::u16string fixed_1e300(with_commas.begin(), with_commas.end());
   check({
       {"CONCATENATE", {S(u"a"), 1.5, kTrue}, S(u"a1.5TRUE")},
       {"CONCATENATE", {1.0 / 3}, S(u"0.333333333333333")},
@@ -406,6 +418,8 @@ TEST(FormulaFunctions, TextsAreCutSearchedAndFormattedAsTheApplication) {
       {"SUBSTITUTE", {S(u"abc"), S(u"b"), S(u"x"), 0.0}, E(kValue)},
       {"REPLACE", {S(u"abcdef"), 2.0, 3.0, S(u"X")}, S(u"aXef")},
       {"REPLACE", {S(u"abc"), 9.0, 1.0, S(u"X")}, S(u"abcX")},
+      {"REPLACE", {S(u"abc"), 1e300, 1.0, S(u"X")}, S(u"abcX")},
+      {"FIXED", {1e300, 127.0}, Value(fixed_1e300)},
       {"FIND", {S(u"b"), S(u"abcb")}, 2.0},
       {"FIND", {S(u"B"), S(u"abc")}, E(kValue)},
       {"FIND", {S(u"b"), S(u"abcb"), 3.0}, 4.0},
