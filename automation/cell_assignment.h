@@ -2,7 +2,8 @@
 // A text assigned to a cell's value, stored the way the spreadsheet application stores it
 // for a US-English automation client: read by the typed-entry rule in the cell's context
 // (its number format, the workbook's date system, this year), then written as a number,
-// a boolean, an error value, a text, or nothing at all.
+// a boolean, an error value, a text, or nothing at all; a text that begins with "=" becomes
+// the cell's formula.
 
 #include <cstddef>
 #include <cstdint>

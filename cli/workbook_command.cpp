@@ -26,8 +26,10 @@ constexpr const char* kTemplateUsage =
 constexpr const char* kDumpUsage =
     "usage: schreiber-cli dump WORKBOOK [--sheet NAME]\n"
     "Prints the cells of a workbook as row<TAB>column<TAB>type<TAB>value lines (from 1, row\n"
-    "by row). type is text, number, boolean or error (formula/number, ... for a formula's\n"
-    "result); a number is shown in its shortest exact form, followed by <TAB> and the date or\n"
+    "by row). type is text, number, boolean or error; a formula cell shows formula<TAB>, its\n"
+    "text as the application shows it (=SUM(A1:A3))<TAB>, then the type and value of its\n"
+    "stored result. A number is shown in its shortest exact form, followed by <TAB> and the date "
+    "or\n"
     "time its format shows where it has such a format. Control characters show as \\t, \\r,\n"
     "\\n or \\xHH, a backslash as \\\\. Without --sheet every sheet is printed, each after a\n"
     "line [sheet NAME].\n";
@@ -126,11 +128,16 @@ std::string shortest(double number) {
 }
 
 void dump_sheet(const xls::Workbook& workbook, std::size_t sheet) {
+  const auto formulas = workbook.formula_texts(sheet);
   for (const xls::Cell& cell : workbook.cells(sheet)) {
     const xls::CellValue& value = cell.value;
-    if (value.kind == xls::CellKind::blank) continue;
-    std::cout << cell.row << '\t' << cell.column << '\t' << (value.formula ? "formula/" : "")
-              << kind_name(value.kind) << '\t';
+    if (value.kind == xls::CellKind::blank && !value.formula) continue;
+    std::cout << cell.row << '\t' << cell.column << '\t';
+    if (value.formula) {
+      const auto text = formulas.find({cell.row, cell.column});
+      std::cout << "formula\t" << escaped(text != formulas.end() ? text->second : u"") << '\t';
+    }
+    std::cout << kind_name(value.kind) << '\t';
     if (value.kind != xls::CellKind::number) {
       std::cout << escaped(xls::display_text(value)) << '\n';
       continue;

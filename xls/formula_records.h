@@ -53,6 +53,7 @@ struct FormulaRecord {
 
   // Bits of `options`.
   static constexpr std::uint16_t kAlwaysCalc = 0x0001;  // recomputed on every change
+  static constexpr std::uint16_t kCalcOnLoad = 0x0002;  // computed when the file is opened
   static constexpr std::uint16_t kShared = 0x0008;      // part of a shared formula
 
   CellHeader cell;

@@ -144,12 +144,6 @@ std::optional<std::size_t> Workbook::find_sheet(std::u16string_view name) const 
   return std::nullopt;
 }
 
-struct Workbook::Place {
-  std::size_t sheet;
-  CellTable* table;
-  std::uint16_t row, column;
-};
-
 Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_t column) const {
   State& s = *state_;
   if (sheet >= s.sheets.size())

@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "xls/cell.h"
@@ -68,6 +70,14 @@ class Workbook {
   // 0x2A #N/A; any other is refused.
   void set_error(std::size_t sheet, std::int64_t row, std::int64_t column, std::uint8_t code);
 
+  // A formula from its text as the application takes it in US English ("=SUM(C6:C200)",
+  // commas between arguments, 'Other sheet'!A1), with a stored result of 0 until it is
+  // computed; the file asks for it to be computed on load. A text that is no formula this
+  // workbook can hold (unknown function, name or sheet, a limit of the file format) is
+  // refused (ErrorKind::refused, the application's message and what is wrong).
+  void set_formula(std::size_t sheet, std::int64_t row, std::int64_t column,
+                   std::u16string_view text);
+
   // The cell loses its value and keeps its format: a cell the sheet has becomes blank, a
   // cell it does not have stays absent.
   void clear_value(std::size_t sheet, std::int64_t row, std::int64_t column);
@@ -82,6 +92,12 @@ class Workbook {
   std::optional<Cell> cell(std::size_t sheet, std::int64_t row, std::int64_t column) const;
   // Every cell of the sheet, blank ones included, by row then column.
   std::vector<Cell> cells(std::size_t sheet) const;
+
+  // Formulas (row and column from 1). Each formula cell's text as the application shows it
+  // in US English ("=SUM(A1:A3)", a cell of an array formula as "{=...}"), by (row, column);
+  // a formula whose tokens no text can show has an empty text.
+  std::map<std::pair<std::uint32_t, std::uint32_t>, std::u16string> formula_texts(
+      std::size_t sheet) const;
 
   // True once a write has changed it.
   bool changed() const;

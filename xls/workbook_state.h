@@ -60,6 +60,13 @@ struct Workbook::State {
   bool compute_every_formula = false;
 };
 
+// A checked cell of a worksheet: its sheet's cell table, row and column from 0.
+struct Workbook::Place {
+  std::size_t sheet;
+  CellTable* table;
+  std::uint16_t row, column;
+};
+
 // The workbook stream with every edit applied and every stream position recomputed.
 std::string write_workbook_stream(const Workbook::State& state);
 

@@ -7,6 +7,14 @@
 #       puts NUMBER into CELL of TEMPLATE itself, and every cell of every sheet must then read
 #       as it reads in WRITTEN. Prints NAME<TAB>same<TAB>FORMULA-COUNT, or a line
 #       NAME<TAB>differs<TAB>... per difference (at most ten).
+#   libreoffice_cells.py PROFILE write_formulas OUT TEXTS
+#       TEXTS holds one formula text per line as the spreadsheet application takes it (US
+#       English: commas, A1 references, 'Other sheet'!A1); LibreOffice makes a workbook with
+#       sheets "Data", "Other sheet" and "Summe", a few inputs and the global name "Rate",
+#       puts text N into cell F<N> of "Data" and saves it as OUT (.xls)
+#   libreoffice_cells.py PROFILE excel_formulas FILE...
+#       prints FILE<TAB>SHEET<TAB>CELL<TAB>FORMULA for every formula cell, the formula as
+#       LibreOffice shows it in the application's notation (commas, 'Other sheet'!A1)
 # Run with Debian's /usr/bin/python3 (python3-uno).
 import os
 import sys
@@ -76,9 +84,67 @@ def compare(desktop, cases):
             print('%s\tsame\t%d' % (name, sum(1 for v in got.values() if v[0])))
 
 
+def excel_parser(book):
+    from com.sun.star.sheet.FormulaLanguage import XL_ENGLISH
+    from com.sun.star.sheet.FormulaMapGroup import ALL_EXCEPT_SPECIAL
+    parser = book.createInstance('com.sun.star.sheet.FormulaParser')
+    parser.FormulaConvention = 1  # com.sun.star.sheet.AddressConvention.XL_A1
+    mapper = book.createInstance('com.sun.star.sheet.FormulaOpCodeMapper')
+    parser.OpCodeMap = mapper.getAvailableMappings(XL_ENGLISH, ALL_EXCEPT_SPECIAL)
+    return parser
+
+
+def address(sheet, row, column):
+    from com.sun.star.table import CellAddress
+    at = CellAddress()
+    at.Sheet, at.Row, at.Column = sheet, row, column
+    return at
+
+
+def write_formulas(desktop, out, texts):
+    book = desktop.loadComponentFromURL('private:factory/scalc', '_blank', 0,
+                                        (prop('Hidden', True),))
+    book.Sheets.getByIndex(0).Name = 'Data'
+    book.Sheets.insertNewByName('Other sheet', 1)
+    book.Sheets.insertNewByName('Summe', 2)
+    data = book.Sheets.getByIndex(0)
+    for row in range(5):
+        data.getCellByPosition(0, row).Value = row + 1.5
+        data.getCellByPosition(1, row).String = 't%d' % row
+    book.NamedRanges.addNewByName('Rate', '$Data.$A$1', address(0, 0, 0), 0)
+    parser = excel_parser(book)
+    for row, text in enumerate(open(texts, encoding='utf-8').read().splitlines()):
+        data.getCellByPosition(5, row).setTokens(parser.parseFormula(text, address(0, row, 5)))
+    book.storeToURL(uno.systemPathToFileUrl(os.path.abspath(out)),
+                    (prop('FilterName', 'MS Excel 97'),))
+    book.close(True)
+
+
+def excel_formulas(desktop, files):
+    for path in files:
+        book = load(desktop, path)
+        parser = excel_parser(book)
+        for index, sheet in enumerate(book.Sheets):
+            cursor = sheet.createCursor()
+            cursor.gotoEndOfUsedArea(False)
+            end = cursor.RangeAddress
+            for row in range(end.EndRow + 1):
+                for column in range(end.EndColumn + 1):
+                    cell = sheet.getCellByPosition(column, row)
+                    if not cell.Formula.startswith('='):
+                        continue
+                    text = parser.printFormula(cell.getTokens(), address(index, row, column))
+                    print('\t'.join((path, sheet.Name, cell_name(row, column), '=' + text)))
+        book.close(True)
+
+
 profile, mode = sys.argv[1], sys.argv[2]
 with office_session(profile) as office:
     if mode == 'dump':
         dump(office, sys.argv[3:])
+    elif mode == 'write_formulas':
+        write_formulas(office, sys.argv[3], sys.argv[4])
+    elif mode == 'excel_formulas':
+        excel_formulas(office, sys.argv[3:])
     else:
         compare(office, sys.argv[3])
