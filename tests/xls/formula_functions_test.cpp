@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "formula_function_context.h"
+#include "xls/formula/function_table.h"
 
 namespace xls_test {
 namespace {
@@ -373,6 +375,17 @@ TEST(FormulaFunctions, LookupsFindAndReferencesPoint) {
 // Texts from numbers as a concatenation writes them (15 digits), cutting and searching in
 // characters, case rules, and numbers through format codes.
 TEST(FormulaFunctions, TextsAreCutSearchedAndFormattedAsTheApplication) {
+  // The largest numbers with the most decimals FIXED writes: every digit, 127 zeros after.
+  char digits[400];
+  std::snprintf(digits, sizeof digits, "%.0f", 1e300);
+  std::string with_commas;
+  const std::string whole(digits);
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    if (i > 0 && (whole.size() - i) % 3 == 0) with_commas += ',';
+    with_commas += whole[i];
+  }
+  with_commas += "." + std::string(127, '0');
+  const std::u16string fixed_1e300(with_commas.begin(), with_commas.end());
   check({
       {"CONCATENATE", {S(u"a"), 1.5, kTrue}, S(u"a1.5TRUE")},
       {"CONCATENATE", {1.0 / 3}, S(u"0.333333333333333")},
@@ -405,6 +418,8 @@ TEST(FormulaFunctions, TextsAreCutSearchedAndFormattedAsTheApplication) {
       {"SUBSTITUTE", {S(u"abc"), S(u"b"), S(u"x"), 0.0}, E(kValue)},
       {"REPLACE", {S(u"abcdef"), 2.0, 3.0, S(u"X")}, S(u"aXef")},
       {"REPLACE", {S(u"abc"), 9.0, 1.0, S(u"X")}, S(u"abcX")},
+      {"REPLACE", {S(u"abc"), 1e300, 1.0, S(u"X")}, S(u"abcX")},
+      {"FIXED", {1e300, 127.0}, Value(fixed_1e300)},
       {"FIND", {S(u"b"), S(u"abcb")}, 2.0},
       {"FIND", {S(u"B"), S(u"abc")}, E(kValue)},
       {"FIND", {S(u"b"), S(u"abcb"), 3.0}, 4.0},
@@ -540,22 +555,31 @@ TEST(FormulaFunctions, DatesAndTimesCountInTheWorkbooksSystem) {
 }
 
 // Every function of the list is computed, under the number the format's table gives it
-// (checked against xlrd's table of function numbers, an independent reader), and a
-// function the engine does not compute has no implementation.
+// (checked against xlrd's table of function numbers, an independent reader, as is the
+// engine's one table of functions the evaluator and the compiler use), and a function the
+// engine does not compute has no implementation.
 TEST(FormulaFunctions, RegistryHasEveryListedFunctionUnderItsFileNumber) {
   std::string script =
       "import xlrd.formula as f\n"
-      "for k, v in sorted(f.func_defs.items()): print(v[0], k)\n";
+      "for k, v in sorted(f.func_defs.items()): print(v[0], k, v[1], v[2])\n";
   const std::string command = "/usr/bin/python3 -c '" + script + "'";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::map<std::string, int> xlrd_numbers;
+  std::map<int, std::pair<int, int>> xlrd_counts;
   char name[64];
-  int number = 0;
-  while (std::fscanf(pipe, "%63s %d", name, &number) == 2) xlrd_numbers[name] = number;
+  int number = 0, least = 0, most = 0;
+  while (std::fscanf(pipe, "%63s %d %d %d", name, &number, &least, &most) == 4) {
+    xlrd_numbers[name] = number;
+    xlrd_counts[number] = {least, most};
+  }
   ASSERT_EQ(pclose(pipe), 0) << "python3-xlrd is part of the test packages";
   for (const auto& function : function_names()) {
     EXPECT_EQ(xlrd_numbers.at(function), function_number(function)) << function;
+    const auto* info = xls::formula::function_by_number(function_number(function));
+    ASSERT_NE(info, nullptr) << function;
+    EXPECT_EQ(info->name, function) << function_number(function);
+    EXPECT_EQ(info->max_arguments, xlrd_counts.at(function_number(function)).second) << function;
     EXPECT_NE(xls::formula::function_implementation(function_number(function)), nullptr)
         << function;
   }

@@ -166,7 +166,8 @@ Value replace(std::span<const Value> arguments, Context& context) {
   if (!replacement.ok()) return *replacement.error;
   if (start.value < 1) return error_value(ErrorCode::value);
   std::u16string out = text.value;
-  const std::size_t at = std::min(static_cast<std::size_t>(start.value) - 1, out.size());
+  const double first = std::min(start.value, static_cast<double>(out.size()) + 1);
+  const std::size_t at = static_cast<std::size_t>(first) - 1;
   return out.replace(at, n.value, replacement.value);
 }
 

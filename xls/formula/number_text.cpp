@@ -22,7 +22,7 @@ struct Digits {
 
 Digits digits_of(double number, int decimals) {
   const double rounded = std::fabs(round_decimal(number, decimals, Rounding::nearest));
-  char buffer[400];
+  char buffer[512];  // up to 309 digits, the point and 127 decimals
   std::snprintf(buffer, sizeof buffer, "%.*f", decimals > 0 ? decimals : 0, rounded);
   const std::string text(buffer);
   const auto point = text.find('.');
