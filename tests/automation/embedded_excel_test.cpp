@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "support/failure_number.h"
 #include "support/xlrd_sheet.h"
+#include "xls/text.h"
 #include "xls/workbook.h"
 
 namespace schreiber::testing {
@@ -63,6 +64,46 @@ TEST_F(EmbeddedExcel, RefusalsCarryTheirNumbers) {
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(65537, 1, "x"); }), 1004);
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(0, 1, "x"); }), 1004);
   EXPECT_EQ(failure_number_of([&] { sheet->SetCells(1, 1, std::string(32768, 'x')); }), 1004);
+}
+
+TEST_F(EmbeddedExcel, EqualsTextsBecomeFormulasExceptInTextCells) {
+  {
+    xls::Workbook blank = xls::Workbook::open(folder / "book.xls");
+    blank.set_number(0, 3, 1, 0, u"@");  // A3 formatted as Text
+    blank.clear_value(0, 3, 1);
+    blank.save();
+  }
+  excel->Workbooks()->Open(folder / "book.xls");
+  auto sheet = excel->Workbooks()->Item("book.xls")->Worksheets("Data");
+  const struct {
+    std::int32_t row, column;
+    const char* text;
+    const char* formula;  // none: stored as the text
+  } cases[] = {
+      {1, 1, "=1+2", "=1+2"},
+      {1, 2, "=sum(a1,'Data'!A1)", "=SUM(A1,Data!A1)"},
+      {2, 1, "'=1+2", nullptr},
+      {3, 1, "=1+2", nullptr},
+  };
+  for (const auto& c : cases) sheet->SetCells(c.row, c.column, c.text);
+  EXPECT_EQ(failure_number_of([&] { sheet->SetCells(4, 1, "=1+"); }), 1004);
+  EXPECT_EQ(failure_number_of([&] { sheet->SetCells(1, 1, "=NOSUCH()"); }), 1004);
+  excel->Workbooks()->Item("book.xls")->Close(true);
+
+  const xls::Workbook book = xls::Workbook::open(folder / "book.xls");
+  const auto formulas = book.formula_texts(0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto found = formulas.find({c.row, c.column});
+    if (c.formula) {
+      ASSERT_NE(found, formulas.end());
+      EXPECT_EQ(found->second, xls::utf8_to_utf16(c.formula));
+    } else {
+      EXPECT_EQ(found, formulas.end());
+      EXPECT_EQ(book.cell(0, c.row, c.column)->value.text, u"=1+2");
+    }
+  }
+  EXPECT_FALSE(book.cell(0, 4, 1));  // the refused write left nothing
 }
 
 TEST_F(EmbeddedExcel, QuitClosesWhatIsOpenWithoutSaving) {

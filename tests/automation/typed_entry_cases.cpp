@@ -192,7 +192,7 @@ const std::vector<EntryCase>& typed_entry_cases() {
       {u"#NAME?", error(0x1D)},
       {u"#num!", error(0x24)},
       {u" #N/A ", error(0x2A)},
-      // Formulas stay text (there is no formula compiler).
+      // The rule reads values only: a cell assignment makes an "=" text a formula first.
       {u"=SUM(A1)", text(u"=SUM(A1)")},
       // Everything else is text, blanks and all.
       {u"*'*", text(u"*'*")},

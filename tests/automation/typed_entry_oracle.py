@@ -27,7 +27,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 from office_session import office_session, prop  # noqa: E402
 from com.sun.star.lang import Locale  # noqa: E402
 
-LO_FORMULA = 'LibreOffice compiles it; the rule keeps formulas as text (no formula compiler)'
+LO_FORMULA = ('LibreOffice compiles it; the rule reads values only, a cell assignment '
+              'compiles "=" texts before it (tested with the assignment)')
 LO_NO_ERRORS = 'LibreOffice does not read typed error values; the application does'
 LO_DAY_MONTH = 'LibreOffice en-US does not read this date shape; the application does'
 LO_1900 = ('LibreOffice has no 29 Feb 1900, so its serials before March 1900 are one higher '

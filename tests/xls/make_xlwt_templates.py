@@ -129,5 +129,23 @@ def full_formats():
     assert len(xlrd.open_workbook(path, formatting_info=True).xf_list) == 4050
 
 
-for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc, typed, full_formats):
+def formula_texts():
+    # Each formula's text in column A, the formula xlwt compiles from it in column B.
+    texts = ['1+2*3', '(1+2)*3', '-A1^2', '10%', 'A1&"x"&""""', 'A1<>B1', 'A1<=2', '$A$1+A$1+$A1',
+             'SUM(A1:A3)', 'SUM($C$2:D9,1,2.5)', 'IF(A1>0,"ja","nein")', 'ROUND(A1/3,2)',
+             'VLOOKUP(A1,C1:D9,2,FALSE)', "'Other sheet'!A1*2", 'Summe!B2:C3', 'TRUE', 'NOW()',
+             'AVERAGE(Summe!A1:A9)', 'MAX(A1,B1)-MIN(A1,B1)', 'CONCATENATE("a",B1)',
+             'INDEX(C1:D9,2,1)', 'PI()', 'LEN(UPPER(B1))', 'A1>=0.5']
+    book = xlwt.Workbook()
+    sheet = book.add_sheet('Data')
+    book.add_sheet('Other sheet')
+    book.add_sheet('Summe')
+    for row, text in enumerate(texts):
+        sheet.write(row, 0, '=' + text)
+        sheet.write(row, 1, xlwt.Formula(text))
+    book.save(folder + '/xlwt_formulas.xls')
+
+
+for case in (plain, multi_sheet, kinds, wide, long_strings, blocks, recalc, typed, full_formats,
+             formula_texts):
     case()

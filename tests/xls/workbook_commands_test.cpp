@@ -58,6 +58,30 @@ TEST(WorkbookCommands, TemplatePutAndDumpWorkTogether) {
   EXPECT_EQ("[sheet Data]\n" + cli(folder, "dump " + book + " --sheet DATA").out, dump.out);
 }
 
+TEST(WorkbookCommands, PutTurnsEqualsTextsIntoFormulasAndRefusesWhatIsNone) {
+  TempFolder folder;
+  const std::string book = quoted(folder / "formeln.xls");
+  ASSERT_EQ(cli(folder, "template " + book).status, 0);
+  ASSERT_EQ(cli(folder, "put " + book +
+                            " --sheet Data 1 1 4 1 2 '=A1*2' 1 3 \"'=A1\" 2 1 '=SUM(A1:B1,\"x\")'")
+                .status,
+            0);
+  ASSERT_EQ(cli(folder, "put " + book + " --sheet Data --text 2 2 '=A1'").status, 0);
+  const std::string before = read_file(folder / "formeln.xls");
+  const Result refused =
+      cli(folder, "put " + book + " --sheet Data 3 1 '=SUM(A1' 3 2 '=NOSUCH(1)'");
+  EXPECT_NE(refused.status, 0);
+  EXPECT_EQ(lines(refused.err), 1u);
+  EXPECT_NE(refused.err.find("The formula you typed contains an error"), std::string::npos);
+  EXPECT_EQ(read_file(folder / "formeln.xls"), before);  // nothing of the put was saved
+  const std::string dump = cli(folder, "dump " + book).out;
+  // The stored results are left out: computing them is the engine's, tested with it.
+  EXPECT_NE(dump.find("1\t2\tformula\t=A1*2\tnumber\t"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("2\t1\tformula\t=SUM(A1:B1,\"x\")\t"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("1\t3\ttext\t=A1\n"), std::string::npos) << dump;  // after an apostrophe
+  EXPECT_NE(dump.find("2\t2\ttext\t=A1\n"), std::string::npos) << dump;  // --text
+}
+
 TEST(WorkbookCommands, DumpShowsNumbersBooleansAndErrorsAsTheSheetDoes) {
   TempFolder folder;
   const std::string table = record(0x0203, "0000 0000 0F00 000000000000F83F") +  // NUMBER A1: 1.5

@@ -1,5 +1,6 @@
 #include "xls/formula/compile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -33,6 +34,9 @@ struct Node {
   const FunctionInfo* function = nullptr;
   CompileNames::NameX add_in;
   std::vector<Node> children;
+  // Blanks the author typed, kept for display: before the node (its operand, function name,
+  // unary operator or opening parenthesis), before its binary operator, before its ')'.
+  std::uint8_t space = 0, op_space = 0, close_space = 0;
 };
 
 Node plain(std::string bytes, std::string extra = {}) {
@@ -74,12 +78,16 @@ class Parser {
       : text_(text), names_(names), sheet_(sheet) {}
 
   Node formula() {
+    const std::size_t start = at_;
+    skip_blanks();
+    leading_ = spaces(start, at_);
     Node node = expression(true);
     skip_blanks();
     if (at_ < text_.size()) refuse("'" + narrow(text_.substr(at_, 1)) + "' is not expected here");
     return node;
   }
   bool is_volatile() const { return volatile_; }
+  std::uint8_t leading_blanks() const { return leading_; }
 
  private:
   bool done() const { return at_ >= text_.size(); }
@@ -91,19 +99,35 @@ class Parser {
     while (!done() && (peek() == u' ' || peek() == u'\r' || peek() == u'\n')) ++at_;
     return at_ != start;
   }
+  // The blanks (spaces) in [from, to), as a display token counts them.
+  std::uint8_t spaces(std::size_t from, std::size_t to) const {
+    std::size_t count = 0;
+    for (std::size_t k = from; k < to; ++k) count += text_[k] == u' ';
+    return static_cast<std::uint8_t>(std::min<std::size_t>(count, 255));
+  }
+  // Blanks before a token go with it (blanks_ counts them); without the token they stay
+  // (an intersection).
   bool accept(std::u16string_view token) {
+    const std::size_t start = at_;
     skip_blanks();
-    if (text_.substr(at_, token.size()) != token) return false;
+    if (text_.substr(at_, token.size()) != token) {
+      at_ = start;
+      return false;
+    }
+    blanks_ = spaces(start, at_);
     at_ += token.size();
     return true;
   }
 
-  Node binary(std::uint8_t op, Node left, Node right) {
+  // The operator was just accepted; `next` parses its right operand.
+  template <typename Next>
+  Node binary(std::uint8_t op, Node left, Next next) {
     Node node;
     node.kind = Node::Kind::binary;
     node.op = op;
+    node.op_space = blanks_;
     node.children.push_back(std::move(left));
-    node.children.push_back(std::move(right));
+    node.children.push_back(next());
     return node;
   }
 
@@ -126,21 +150,21 @@ class Parser {
         op = ptg::kEq;
       else
         return left;
-      left = binary(op, std::move(left), concatenation(union_allowed));
+      left = binary(op, std::move(left), [&] { return concatenation(union_allowed); });
     }
   }
   Node concatenation(bool u) {
     Node left = additive(u);
-    while (accept(u"&")) left = binary(ptg::kConcat, std::move(left), additive(u));
+    while (accept(u"&")) left = binary(ptg::kConcat, std::move(left), [&] { return additive(u); });
     return left;
   }
   Node additive(bool u) {
     Node left = multiplicative(u);
     for (;;) {
       if (accept(u"+"))
-        left = binary(ptg::kAdd, std::move(left), multiplicative(u));
+        left = binary(ptg::kAdd, std::move(left), [&] { return multiplicative(u); });
       else if (accept(u"-"))
-        left = binary(ptg::kSub, std::move(left), multiplicative(u));
+        left = binary(ptg::kSub, std::move(left), [&] { return multiplicative(u); });
       else
         return left;
     }
@@ -149,16 +173,16 @@ class Parser {
     Node left = power(u);
     for (;;) {
       if (accept(u"*"))
-        left = binary(ptg::kMul, std::move(left), power(u));
+        left = binary(ptg::kMul, std::move(left), [&] { return power(u); });
       else if (accept(u"/"))
-        left = binary(ptg::kDiv, std::move(left), power(u));
+        left = binary(ptg::kDiv, std::move(left), [&] { return power(u); });
       else
         return left;
     }
   }
   Node power(bool u) {
     Node left = percent(u);
-    while (accept(u"^")) left = binary(ptg::kPower, std::move(left), percent(u));
+    while (accept(u"^")) left = binary(ptg::kPower, std::move(left), [&] { return percent(u); });
     return left;
   }
   Node percent(bool u) {
@@ -166,6 +190,7 @@ class Parser {
     while (accept(u"%")) {
       Node wrapped;
       wrapped.kind = Node::Kind::percent;
+      wrapped.op_space = blanks_;
       wrapped.children.push_back(std::move(node));
       node = std::move(wrapped);
     }
@@ -176,6 +201,7 @@ class Parser {
       Node node;
       node.kind = Node::Kind::unary;
       node.op = text_[at_ - 1] == u'-' ? ptg::kUminus : ptg::kUplus;
+      node.space = blanks_;
       node.children.push_back(unary(u));
       return node;
     }
@@ -229,7 +255,14 @@ class Parser {
   }
 
   Node primary() {
+    const std::size_t start = at_;
     skip_blanks();
+    const std::uint8_t space = spaces(start, at_);
+    Node node = primary_after_blanks();
+    node.space = space;
+    return node;
+  }
+  Node primary_after_blanks() {
     if (done()) refuse("an operand is missing at its end");
     const char16_t c = peek();
     if (c == u'(') {
@@ -238,6 +271,7 @@ class Parser {
       if (!accept(u")")) refuse("a closing parenthesis is missing");
       Node node;
       node.kind = Node::Kind::paren;
+      node.close_space = blanks_;
       node.children.push_back(std::move(inner));
       return node;
     }
@@ -424,13 +458,13 @@ class Parser {
     if (column_part(first) && peek() == u':' && ++at_ && column_part(last) &&
         !is_name_char(peek()) && peek() != u'(') {
       first.row = 0, last.row = 0xFFFF;
-      first.row_relative = last.row_relative = true;
+      first.row_relative = last.row_relative = false;  // as the application stores A:A
       return area_node({first, last}, externsheet);
     }
     at_ = start;
     if (row_part(first) && peek() == u':' && ++at_ && row_part(last) && !is_name_char(peek())) {
       first.column = 0, last.column = 0xFF;
-      first.column_relative = last.column_relative = true;
+      first.column_relative = last.column_relative = false;
       return area_node({first, last}, externsheet);
     }
     at_ = start;
@@ -565,14 +599,20 @@ class Parser {
     if (node.function->is_volatile) volatile_ = true;
     if (!accept(u")")) {
       for (;;) {
+        const std::size_t before = at_;
         skip_blanks();
-        if (peek() == u',' || peek() == u')') {
+        const bool missing = peek() == u',' || peek() == u')';
+        at_ = before;  // the blanks go with the argument
+        if (missing) {
           node.children.push_back(plain(std::string(1, char(ptg::kMissArg))));
         } else {
           node.children.push_back(expression(false));
         }
         if (accept(u",")) continue;
-        if (accept(u")")) break;
+        if (accept(u")")) {
+          node.close_space = blanks_;
+          break;
+        }
         refuse("the arguments of " + ascii_name + " are not closed with ')'");
       }
       if (node.children.size() == 1 && node.function->max_arguments == 0 &&
@@ -597,6 +637,7 @@ class Parser {
 
   std::u16string_view text_;
   std::size_t at_ = 0;
+  std::uint8_t blanks_ = 0, leading_ = 0;
   CompileNames& names_;
   std::uint16_t sheet_;
   bool volatile_ = false;
@@ -608,30 +649,47 @@ class Writer {
  public:
   std::string tokens, extra;
 
+  // A display token for blanks: `type` says where they go (0 before the next token, 2 before
+  // '(', 4 before ')', 6 at the start of the formula).
+  void blanks(std::uint8_t type, std::uint8_t count) {
+    if (count == 0) return;
+    tokens += char(ptg::kAttr);
+    tokens += char(attr::kSpace);
+    tokens += char(type);
+    tokens += char(count);
+  }
+
   void emit(const Node& node, char desired, bool forced) {
     switch (node.kind) {
       case Node::Kind::plain:
+        blanks(0, node.space);
         tokens += node.bytes;
         extra += node.extra;
         return;
       case Node::Kind::operand: {
         const char operand_class = desired == 'V' ? (forced ? 'A' : 'V') : desired;
+        blanks(0, node.space);
         tokens += char(static_cast<std::uint8_t>(node.bytes[0]) + class_offset(operand_class));
         tokens.append(node.bytes, 1);
         return;
       }
       case Node::Kind::unary:
       case Node::Kind::percent:
-        emit(node.children[0], 'V', forced);
+        // Operators compute on values, or on arrays where an array is expected.
+        emit(node.children[0], desired == 'R' ? 'V' : desired, forced);
+        blanks(0, node.kind == Node::Kind::percent ? node.op_space : node.space);
         tokens += char(node.kind == Node::Kind::percent ? ptg::kPercent : node.op);
         return;
       case Node::Kind::binary:
-        emit(node.children[0], 'V', forced);
-        emit(node.children[1], 'V', forced);
+        emit(node.children[0], desired == 'R' ? 'V' : desired, forced);
+        emit(node.children[1], desired == 'R' ? 'V' : desired, forced);
+        blanks(0, node.op_space);
         tokens += char(node.op);
         return;
       case Node::Kind::paren:
         emit(node.children[0], desired, forced);
+        blanks(2, node.space);
+        blanks(4, node.close_space);
         tokens += char(ptg::kParen);
         return;
       case Node::Kind::ref_op: {
@@ -683,6 +741,8 @@ class Writer {
     for (std::size_t k = 0; k < node.children.size(); ++k)
       emit(node.children[k], info.argument_class(k), arguments_forced);
     const std::size_t count = node.children.size() + (node.kind == Node::Kind::add_in ? 1 : 0);
+    blanks(0, node.space);
+    blanks(4, node.close_space);
     if (info.fixed_count() && node.kind == Node::Kind::function) {
       tokens += char(ptg::kFunc + class_offset(own));
       put_u16(tokens, info.number);
@@ -707,6 +767,7 @@ CompiledFormula compile_formula(std::u16string_view text, CompileNames& names, s
   const Node root = parser.formula();
   Writer writer;
   if (parser.is_volatile()) writer.tokens += std::string("\x19\x01\x00\x00", 4);
+  writer.blanks(6, parser.leading_blanks());
   writer.emit(root, 'V', false);
   if (writer.tokens.size() > kMaxTokenBytes) {
     refuse("it takes " + std::to_string(writer.tokens.size()) +

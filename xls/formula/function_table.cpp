@@ -381,6 +381,10 @@ const FunctionInfo* find_name(const FunctionInfo (&table)[N], std::string_view n
 
 }  // namespace
 
+std::span<const FunctionInfo> builtin_functions() {
+  return kFunctions;
+}
+
 const FunctionInfo* function_by_number(std::uint16_t number) {
   return number < by_number.size() ? by_number[number] : nullptr;
 }

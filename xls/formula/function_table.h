@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace xls::formula {
@@ -34,6 +35,8 @@ inline constexpr std::uint16_t kExternalFunction = 255;
 // The most arguments a function call can hold in this format.
 inline constexpr std::size_t kMaxArguments = 30;
 
+// Every built-in function, by number.
+std::span<const FunctionInfo> builtin_functions();
 const FunctionInfo* function_by_number(std::uint16_t number);
 // Compared without case.
 const FunctionInfo* function_by_name(std::string_view name);
