@@ -51,6 +51,9 @@ std::string sheet_cells() {
          record(0x0006,
                 "0100 0400 0F00 0000000000000000 0000 00000000 0900 "
                 "44 0000 00C0 1E0400 0D") +  // E2 =A1>4
+         record(0x0006,
+                "0100 0500 0F00 010000000000FFFF 0000 00000000 0700 "
+                "41 4A00 1E0100 0D") +  // F2 =NOW()>1, stored FALSE
          record(0x0006, "0100 0600 0F00 0000000000001040 0800 00000000 0500 01 0000 0600") +
          record(0x0203, "0200 0000 0F00 0000000000000840") +  // A3 3
          record(0x0006,
@@ -108,6 +111,7 @@ const Expected kExpected[] = {
     {"E2 boolean", 2, 5, "TRUE", "FALSE"},
     {"E3 error", 3, 5, "#DIV/0!", "-0.25"},
     {"F1 reads nothing written", 1, 6, "0", "6"},
+    {"F2 volatile", 2, 6, "TRUE", "TRUE"},
     {"G1 shared, reads A1", 1, 7, "10", "2"},
     {"G2 shared, reads A2", 2, 7, "4", "4"},
     {"G3 shared, reads A3", 3, 7, "6", "6"},
