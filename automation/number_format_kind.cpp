@@ -1,8 +1,9 @@
 #include "automation/number_format_kind.h"
 
-#include "automation/entry_scan.h"
+#include "xls/entry_scan.h"
 
 namespace schreiber::automation {
+namespace entry = xls::entry;
 namespace {
 
 bool currency_sign(char16_t c) {

@@ -5,13 +5,14 @@
 #include <optional>
 #include <utility>
 
-#include "automation/entry_scan.h"
 #include "automation/number_format_kind.h"
-#include "automation/typed_entry_date_time.h"
-#include "automation/typed_entry_fraction.h"
-#include "automation/typed_entry_number.h"
+#include "xls/entry_scan.h"
+#include "xls/typed_entry_date_time.h"
+#include "xls/typed_entry_fraction.h"
+#include "xls/typed_entry_number.h"
 
 namespace schreiber::automation {
+namespace entry = xls::entry;
 namespace {
 
 TypedEntry kind_entry(EntryKind kind) {

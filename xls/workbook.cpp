@@ -7,6 +7,7 @@
 #include "xls/cell_name.h"
 #include "xls/cell_reader.h"
 #include "xls/cell_records.h"
+#include "xls/formula_computation.h"
 #include "xls/record_ids.h"
 #include "xls/rk_number.h"
 #include "xls/text.h"
@@ -174,7 +175,7 @@ Workbook::Place Workbook::place(std::size_t sheet, std::int64_t row, std::int64_
                                     "': " + error.what());
     }
   }
-  return {&table->second, static_cast<std::uint16_t>(row - 1),
+  return {sheet, &table->second, static_cast<std::uint16_t>(row - 1),
           static_cast<std::uint16_t>(column - 1)};
 }
 
@@ -216,6 +217,7 @@ std::uint16_t Workbook::format_for(const Place& at, std::u16string_view number_f
 void Workbook::store(const Place& at, std::uint16_t record_id, std::string body) {
   at.table->set_cell(at.row, at.column, record_id, std::move(body));
   state_->changed = true;
+  state_->changed_cells.push_back({static_cast<std::uint16_t>(at.sheet), at.row, at.column});
 }
 
 void Workbook::set_text(std::size_t sheet, std::int64_t row, std::int64_t column,
@@ -310,7 +312,13 @@ std::optional<Cell> Workbook::cell(std::size_t sheet, std::int64_t row, std::int
 std::string Workbook::to_bytes() const {
   if (!state_->changed)
     return state_->container.serialize_with(state_->stream_entry, state_->stream);
+  compute_formulas(*state_);
   return state_->container.serialize_with(state_->stream_entry, write_workbook_stream(*state_));
+}
+
+void Workbook::compute_every_formula_on_save() {
+  state_->compute_every_formula = true;
+  state_->changed = true;
 }
 
 bool Workbook::changed() const {

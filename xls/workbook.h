@@ -101,7 +101,12 @@ class Workbook {
 
   // True once a write has changed it.
   bool changed() const;
+  // Saving computes every formula the engine can compute, not only those that read written
+  // cells (a workbook whose stored results another program left stale).
+  void compute_every_formula_on_save();
 
+  // Saving computes the formulas that read written cells, directly or through other formulas,
+  // and the volatile ones, and stores their results (formula_computation.h).
   // Back to the file it was opened from (or last saved as), atomically.
   void save();
   void save_as(const std::filesystem::path& path);

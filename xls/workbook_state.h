@@ -17,6 +17,16 @@
 
 namespace xls {
 
+// A cell of the workbook: sheet index, row and column from 0.
+struct CellKey {
+  std::uint16_t sheet = 0, row = 0, column = 0;
+  bool operator<(const CellKey& other) const {
+    if (sheet != other.sheet) return sheet < other.sheet;
+    return row != other.row ? row < other.row : column < other.column;
+  }
+  bool operator==(const CellKey&) const = default;
+};
+
 struct SheetEntry {
   std::u16string name;
   std::uint8_t type = 0;                 // as BOUNDSHEET says (BoundSheetRecord::kWorksheet, ...)
@@ -45,10 +55,14 @@ struct Workbook::State {
     return found != tables.end() && found->second.written() ? &found->second : nullptr;
   }
   bool changed = false;
+  // The cells written since opening: saving computes the formulas that read them.
+  std::vector<CellKey> changed_cells;
+  bool compute_every_formula = false;
 };
 
 // A checked cell of a worksheet: its sheet's cell table, row and column from 0.
 struct Workbook::Place {
+  std::size_t sheet;
   CellTable* table;
   std::uint16_t row, column;
 };

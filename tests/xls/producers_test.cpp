@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <variant>
 
 #include "biff_fixture.h"
 #include "stream_check.h"
@@ -28,6 +31,13 @@ struct ProducerCase {
   const char* file;
   std::u16string sheet;              // as the caller spells it
   std::vector<Write> first, second;  // before the first save, before the second
+  // Formula results the writes change (computed on save): sheet, row, column from 1, the
+  // new number or text.
+  struct Computed {
+    int sheet, row, column;
+    std::variant<double, std::u16string> value;
+  };
+  std::vector<Computed> computed = {};
   friend void PrintTo(const ProducerCase& value, std::ostream* out) { *out << value.name; }
 };
 
@@ -71,7 +81,9 @@ const ProducerCase kCases[] = {
      "lo_formulas.xls",
      u"DATA",
      {{3, 3, u"mitten im MULRK"}, {4, 1, u"statt Textformel"}},
-     {{1, 1, u"xyz"}, {8, 8, u"neu", 15}}},
+     {{1, 1, u"xyz"}, {8, 8, u"neu", 15}},
+     // SUM(A3:F3) passes over the text in C3; LEN(Data!A1); Data!A1&Data!B1
+     {{0, 4, 2, 114.5}, {1, 1, 1, 3.0}, {1, 3, 1, u"xyz5"}, {1, 4, 1, 114.5}}},
     {"engine_blank",
      "blank.xls",
      u"Data",
@@ -93,6 +105,14 @@ class Producers : public ::testing::TestWithParam<ProducerCase> {
 };
 
 // The cell format number in a read_back.py cell line ("type<TAB>format<TAB>value").
+// A number as Python's repr writes it (the read-back script prints repr of xlrd's values):
+// 3.0, 114.5.
+std::string python_repr(double number) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, number == std::floor(number) ? "%.1f" : "%.17g", number);
+  return buffer;
+}
+
 std::string format_of(const std::string& cell) {
   const std::size_t first = cell.find('\t');
   return cell.substr(first + 1, cell.find('\t', first + 1) - first - 1);
@@ -158,6 +178,27 @@ TEST_P(Producers, WrittenCellsHoldTheirTextAndEverythingElseStays) {
     workbook.save();
   }
   EXPECT_EQ(read_file(template_path), template_bytes);
+
+  for (const auto& computed : c.computed) {
+    const auto key = std::make_tuple(computed.sheet, computed.row, computed.column);
+    const std::string format = format_of(expected.cells.at(key));
+    auto& own = *std::find_if(own_expected[static_cast<std::size_t>(computed.sheet)].begin(),
+                              own_expected[static_cast<std::size_t>(computed.sheet)].end(),
+                              [&](const xls::Cell& cell) {
+                                return cell.row == static_cast<std::uint32_t>(computed.row) &&
+                                       cell.column == static_cast<std::uint32_t>(computed.column);
+                              });
+    if (const auto* number = std::get_if<double>(&computed.value)) {
+      expected.cells[key] = "2\t" + format + "\t" + python_repr(*number);
+      own.value.kind = xls::CellKind::number;
+      own.value.number = *number;
+    } else {
+      const auto& text = std::get<std::u16string>(computed.value);
+      expected.cells[key] = "1\t" + format + "\t" + xlrd_text(text);
+      own.value.kind = xls::CellKind::text;
+      own.value.text = text;
+    }
+  }
 
   const ReadBack after = read_back({work}).begin()->second;
   EXPECT_EQ(after.error, "");

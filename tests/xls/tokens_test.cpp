@@ -109,9 +109,10 @@ TEST(Tokens, ReferencesReadAndResolveForTheUsingCell) {
   EXPECT_EQ(xls::formula::sheet_reference_of(sheets[0]), 1);
   EXPECT_EQ(xls::formula::location_of(sheets[0]), (Location{2, 2, false, false}));
   // Mixed references: the column's flag is bit 14 of the column word, the row's bit 15.
-  const auto mixed = *xls::formula::walk(hex("24 0200 0340"    // PtgRef D$3: row fixed
-                                             "24 0200 0380"),  // PtgRef $D3: column fixed
-                                         "");
+  const std::string mixed_tokens =
+      hex("24 0200 0340"                                     // PtgRef D$3: row fixed
+          "24 0200 0380");                                   // PtgRef $D3: column fixed
+  const auto mixed = *xls::formula::walk(mixed_tokens, "");  // its tokens view these bytes
   EXPECT_EQ(xls::formula::location_of(mixed[0]), (Location{2, 3, false, true}));
   EXPECT_EQ(xls::formula::location_of(mixed[1]), (Location{2, 3, true, false}));
   std::string stored;

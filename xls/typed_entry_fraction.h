@@ -5,9 +5,9 @@
 #include <optional>
 #include <string_view>
 
-#include "automation/entry_scan.h"
+#include "xls/entry_scan.h"
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 
 // text has no blanks at either end. The value is the whole part plus the fraction, the
 // sign applying to both; the format shows as many denominator digits as were typed
@@ -15,4 +15,4 @@ namespace schreiber::automation::entry {
 // fraction.
 std::optional<ReadValue> read_fraction(std::u16string_view text);
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

@@ -1,6 +1,6 @@
-#include "automation/date_serial.h"
+#include "xls/date_serial.h"
 
-namespace schreiber::automation {
+namespace xls {
 namespace {
 
 bool leap(int year) {
@@ -39,4 +39,4 @@ std::optional<int> date_serial(int year, int month, int day, bool date_1904) {
   return static_cast<int>(year == 1900 && month <= 2 ? serial : serial + 1);
 }
 
-}  // namespace schreiber::automation
+}  // namespace xls

@@ -1,12 +1,12 @@
-#include "automation/typed_entry_date_time.h"
+#include "xls/typed_entry_date_time.h"
 
 #include <array>
 #include <charconv>
 #include <string>
 
-#include "automation/date_serial.h"
+#include "xls/date_serial.h"
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 namespace {
 
 constexpr double kSecondsPerDay = 86400;
@@ -266,4 +266,4 @@ std::optional<ReadValue> read_date_time(std::u16string_view text, bool date_1904
   return std::nullopt;
 }
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

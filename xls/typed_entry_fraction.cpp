@@ -1,10 +1,10 @@
-#include "automation/typed_entry_fraction.h"
+#include "xls/typed_entry_fraction.h"
 
 #include <array>
 
-#include "automation/typed_entry_number.h"
+#include "xls/typed_entry_number.h"
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 
 std::optional<ReadValue> read_fraction(std::u16string_view text) {
   // The application's fraction formats, by the number of denominator digits they show.
@@ -32,4 +32,4 @@ std::optional<ReadValue> read_fraction(std::u16string_view text) {
   return ReadValue{negative && value != 0 ? -value : value, kFormats[denominator.size() - 1]};
 }
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

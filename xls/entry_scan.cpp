@@ -1,6 +1,6 @@
-#include "automation/entry_scan.h"
+#include "xls/entry_scan.h"
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 
 bool same_word(std::u16string_view text, std::string_view word) {
   if (text.size() != word.size()) return false;
@@ -47,4 +47,4 @@ int digits_value(std::u16string_view digits) {
   return value;
 }
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

@@ -5,12 +5,12 @@
 #include <optional>
 #include <string_view>
 
-#include "automation/entry_scan.h"
+#include "xls/entry_scan.h"
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 
 // text has no blanks at either end. The format is the built-in code the entry implies:
 // thousands, percent, scientific or currency; empty for a plain number.
 std::optional<ReadValue> read_number(std::u16string_view text);
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

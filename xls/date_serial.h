@@ -3,7 +3,7 @@
 
 #include <optional>
 
-namespace schreiber::automation {
+namespace xls {
 
 // The serial of year-month-day, or nullopt for a day that does not exist or lies outside
 // the system: the 1900 system counts 1900-01-01 as 1 and keeps the 29 February 1900 that
@@ -13,4 +13,4 @@ std::optional<int> date_serial(int year, int month, int day, bool date_1904);
 // Whether the day exists in that month (the Gregorian calendar).
 bool day_exists(int year, int month, int day);
 
-}  // namespace schreiber::automation
+}  // namespace xls

@@ -6,13 +6,13 @@
 #include <optional>
 #include <string_view>
 
-#include "automation/entry_scan.h"
+#include "xls/entry_scan.h"
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 
 // text has no blanks at either end. The value is a serial in the workbook's date system
 // (date_1904) or a fraction of a day; a date without a year falls in current_year. The
 // format is the built-in date or time code the entry implies.
 std::optional<ReadValue> read_date_time(std::u16string_view text, bool date_1904, int current_year);
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

@@ -1,9 +1,9 @@
-#include "automation/typed_entry_number.h"
+#include "xls/typed_entry_number.h"
 
 #include <charconv>
 #include <cstdint>
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 namespace {
 
 constexpr int kSignificantDigits = 15;
@@ -150,4 +150,4 @@ std::optional<ReadValue> read_number(std::u16string_view text) {
   return read;
 }
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace schreiber::automation::entry {
+namespace xls::entry {
 
 // A value read from an entry and the built-in format code it implies (empty: none).
 struct ReadValue {
@@ -55,4 +55,4 @@ class Cursor {
 // The value of a run of at most nine digits.
 int digits_value(std::u16string_view digits);
 
-}  // namespace schreiber::automation::entry
+}  // namespace xls::entry
