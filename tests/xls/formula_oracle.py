@@ -441,7 +441,22 @@ def write_value(cell, value):
         cell.setValue(value)
 
 
-def make(folder, profile):
+def application_parser(book):
+    """A parser of formulas as the application's users type them: English names, commas."""
+    import uno
+    from com.sun.star.sheet.FormulaLanguage import XL_ENGLISH
+    parser = book.createInstance('com.sun.star.sheet.FormulaParser')
+    parser.setPropertyValue('FormulaConvention', 1)  # A1 references as in Excel
+    parser.setPropertyValue('CompileEnglish', True)
+    mapper = book.createInstance('com.sun.star.sheet.FormulaOpCodeMapper')
+    entries = (mapper.getAvailableMappings(XL_ENGLISH, 0x7fffffff) +
+               mapper.getAvailableMappings(XL_ENGLISH, 0))
+    uno.invoke(parser, 'setPropertyValue', ('OpCodeMap', uno.Any(
+        '[]com.sun.star.sheet.FormulaOpCodeMapEntry', tuple(entries))))
+    return parser
+
+
+def make(folder, profile, cli=None):
     import uno
     from com.sun.star.sheet.FormulaLanguage import XL_ENGLISH
     from com.sun.star.table import CellAddress
@@ -465,15 +480,7 @@ def make(folder, profile):
                 sheet = sheets.getByName(sheet_name)
                 for address, values in cells.items():
                     write_value(sheet.getCellRangeByName(address), values[set_index])
-            # Formulas as the application's users type them: English names, commas.
-            parser = book.createInstance('com.sun.star.sheet.FormulaParser')
-            parser.setPropertyValue('FormulaConvention', 1)  # A1 references as in Excel
-            parser.setPropertyValue('CompileEnglish', True)
-            mapper = book.createInstance('com.sun.star.sheet.FormulaOpCodeMapper')
-            entries = (mapper.getAvailableMappings(XL_ENGLISH, 0x7fffffff) +
-                       mapper.getAvailableMappings(XL_ENGLISH, 0))
-            uno.invoke(parser, 'setPropertyValue', ('OpCodeMap', uno.Any(
-                '[]com.sun.star.sheet.FormulaOpCodeMapEntry', tuple(entries))))
+            parser = application_parser(book)
             data = sheets.getByName('Data')
             for row, formula in enumerate(formulas):
                 if formula.startswith('native:'):
@@ -487,6 +494,9 @@ def make(folder, profile):
             book.storeToURL(uno.systemPathToFileUrl(os.path.join(folder, name)),
                             (prop('FilterName', 'MS Excel 97'),))
             book.close(True)
+        if cli:
+            from formula_text_oracle import write_texts
+            write_texts(desktop, folder, cli, formulas)
     with open(os.path.join(folder, 'oracle_inputs.tsv'), 'w', encoding='utf-8') as out:
         for sheet_index, (sheet_name, cells) in enumerate(INPUTS.items()):
             for address, values in cells.items():
@@ -508,7 +518,10 @@ def make(folder, profile):
 
 if __name__ == '__main__':
     if sys.argv[1] == 'make':
-        make(sys.argv[2], sys.argv[3])
+        make(sys.argv[2], sys.argv[3], sys.argv[4] if len(sys.argv) > 4 else None)
+    elif sys.argv[1] == 'texts':
+        from formula_text_oracle import compare_texts
+        sys.exit(compare_texts(sys.argv[2]))
     elif sys.argv[1] == 'count':
         print(len(cases()))
     else:

@@ -5,6 +5,8 @@
 // into it, computes every formula on saving, and xlrd compares what it stored with what
 // LibreOffice stored (differences of LibreOffice from the application are listed there,
 // with their reasons); a formula the engine does not compute keeps the template's result.
+// The formula texts are compared both ways too: each compiled by us reads in LibreOffice as
+// LibreOffice's own formula, and our rendering of LibreOffice's formulas is its text.
 
 #include <gtest/gtest.h>
 
@@ -48,7 +50,7 @@ TEST(FormulaOracle, StoredResultsAreLibreOfficesAfterTheInputsChange) {
   std::filesystem::create_directories(folder);
   const auto script = source_dir() / "tests/xls/formula_oracle.py";
   run("/usr/bin/python3 " + quoted(script) + " make " + quoted(folder) + " " +
-      quoted(folder / "profile"));
+      quoted(folder / "profile") + " " + quoted(binary_dir() / "cli/schreiber-cli"));
 
   auto workbook = xls::Workbook::open(folder / "oracle_template.xls");
   std::ifstream inputs(folder / "oracle_inputs.tsv");
@@ -63,6 +65,10 @@ TEST(FormulaOracle, StoredResultsAreLibreOfficesAfterTheInputsChange) {
       "/usr/bin/python3 " + quoted(script) + " compare " + quoted(folder / "oracle_reference.xls") +
       " " + quoted(folder / "oracle_template.xls") + " " + quoted(folder / "oracle_ours.xls"));
   std::cout << report;
+
+  // The same session compiled every text with schreiber-cli put and had LibreOffice read it,
+  // and schreiber-cli dump showed LibreOffice's own formulas (formula_text_oracle.py).
+  std::cout << run("/usr/bin/python3 " + quoted(script) + " texts " + quoted(folder));
 }
 
 }  // namespace
